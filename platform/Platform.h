@@ -1,0 +1,9 @@
+// Everything the Windows platform stand-ins provide, in one include.
+#pragma once
+
+#include "platform/CString.h"
+#include "platform/Collections.h"
+#include "platform/Profile.h"
+#include "platform/SplitPath.h"
+#include "platform/WinPath.h"
+#include "platform/WinTypes.h"
