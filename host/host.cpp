@@ -182,7 +182,7 @@ int CSampleList::GetFieldIndex(const char* name)
 
 const tag_SELECT_DATATYPE CFormattedSampleList::m_DefaultType = {"Kelvane 3.x (*.SPL)|*.spl|", "spl", 1, "", ""};
 
-CDAOSampleList::CDAOSampleList(int flags) : flags_(flags)
+CDAOSampleList::CDAOSampleList(int)
 {
 }
 
@@ -197,7 +197,7 @@ int CDAOSampleList::Close(int save)
     return save ? host::Current().WriteSampleList(*this, host::SampleListKind::kDatabase) : 1;
 }
 
-CISAMSampleList::CISAMSampleList(int flags) : flags_(flags)
+CISAMSampleList::CISAMSampleList(int)
 {
 }
 

@@ -199,9 +199,6 @@ class KELVANE_API CDAOSampleList : public CSampleList
     int Open(const CString& path, const tag_SELECT_DATATYPE& type);
     /// Writes the rows back when save is non-zero and releases the file; the rows stay readable.
     int Close(int save);
-
-  private:
-    int flags_;
 };
 
 /// A formatted or loaded sample list (CSV text, ".olb", ".sdb").
@@ -215,9 +212,6 @@ class KELVANE_API CISAMSampleList : public CFormattedSampleList
     int Load(const char* path);
     /// Writes the rows back when save is non-zero and releases the file; the rows stay readable.
     int Close(int save);
-
-  private:
-    int flags_;
 };
 
 namespace host
