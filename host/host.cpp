@@ -17,6 +17,12 @@ Host* installed = nullptr;
 } // namespace
 
 Host::~Host() = default;
+} // namespace host
+
+CHostInstrument::~CHostInstrument() = default;
+
+namespace host
+{
 
 char* Host::ftoa(double, char* buffer, int)
 {

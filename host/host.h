@@ -214,6 +214,25 @@ class KELVANE_API CISAMSampleList : public CFormattedSampleList
     int Close(int save);
 };
 
+/// The host instrument interface: the object through which tune files are loaded and the
+/// instrument's limits are read. The host places one in the options record; it is not owned there.
+class KELVANE_API CHostInstrument
+{
+  public:
+    virtual ~CHostInstrument();
+    /// Loads the tune file at path (a host path); restoring is 1 when an earlier tune is being put
+    /// back. Non-zero when the tune was loaded.
+    virtual int LoadTune(int flags, const char* path, int restoring) = 0;
+    /// Non-zero when a tune is open on the instrument.
+    virtual int GetTuneState() = 0;
+    /// Closes the open tune; non-zero on success.
+    virtual int CloseTune() = 0;
+    /// Makes the open tune's settings the ones in force; non-zero on success.
+    virtual int CommitTune() = 0;
+    /// Highest m/z the instrument can acquire.
+    virtual int GetMassLimit() = 0;
+};
+
 namespace host
 {
 /// Which host sample-list class asks the host to read or write a list file.
