@@ -37,8 +37,9 @@ class BRENMO_API CGroupItem
 
     /// A copy of the text.
     operator const CString() const;
-    /// 1 when the text is not empty, else 0.
-    operator const int() const;
+    /// 1 when the text is not empty, else 0. A plain int: a const scalar
+    /// result means nothing, and compilers warn about one.
+    operator int() const;
 
   private:
     CString m_strText;

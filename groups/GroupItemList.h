@@ -36,8 +36,9 @@ class BRENMO_API CGroupItemList : public CList<CGroupItem, const CGroupItem&>
     /// Appends the names of the group expression, then sorts; returns *this.
     CGroupItemList& operator+=(const CString& expression);
 
-    /// 1 when the list has at least one item, else 0.
-    operator const int() const;
+    /// 1 when the list has at least one item, else 0. A plain int: a const scalar
+    /// result means nothing, and compilers warn about one.
+    operator int() const;
     /// The label: the items' texts in list order joined by single spaces; empty for no items.
     operator const CString() const;
 

@@ -1,108 +1,20 @@
 // The one interface between the engine and the Kelvane host: every host operation the engine
-// calls, every host record that crosses into the host, and the host's sample-list classes.
-// Operations are dispatched to one installed host object, so tests can put a fake in its place.
+// calls, every host record that crosses into the host, and the host's sample-list and file-dialog
+// classes. Operations are dispatched to one installed host object, so tests can put a fake in its
+// place.
 #pragma once
 
+#include "host/HostRecords.h"
 #include "platform/Platform.h"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
+#include <ios>
 #include <memory>
-#include <type_traits>
+#include <ostream>
 #include <vector>
 
 #define KELVANE_API __attribute__((visibility("default")))
-
-namespace host
-{
-/// A fixed-size host record: raw bytes with little-endian typed access at byte offsets.
-/// Accessors are memcpy based, so any offset is safe whatever the alignment.
-template <std::size_t N> struct Record
-{
-    static constexpr std::size_t kSize = N;
-    unsigned char bytes[N] = {};
-
-    template <class T> T get(std::size_t offset) const
-    {
-        static_assert(std::is_trivially_copyable_v<T>);
-        T value;
-        std::memcpy(&value, bytes + boundedOffset(offset, sizeof(T)), sizeof(T));
-        return value;
-    }
-    template <class T> void set(std::size_t offset, T value)
-    {
-        static_assert(std::is_trivially_copyable_v<T>);
-        std::memcpy(bytes + boundedOffset(offset, sizeof(T)), &value, sizeof(T));
-    }
-    /// The zero-terminated text of a width-byte field; a field without a terminator is cut at
-    /// its width rather than read past.
-    CString text(std::size_t offset, std::size_t width) const
-    {
-        const std::size_t at = boundedOffset(offset, width);
-        const void* end = std::memchr(bytes + at, 0, width);
-        const std::size_t n = end ? static_cast<std::size_t>(static_cast<const unsigned char*>(end) - (bytes + at)) : width;
-        return CString(reinterpret_cast<const char*>(bytes + at), static_cast<int>(n));
-    }
-    /// Stores text in a width-byte field, cut to width - 1 characters, zero-filled after it.
-    void setText(std::size_t offset, std::size_t width, const char* value)
-    {
-        const std::size_t at = boundedOffset(offset, width);
-        std::memset(bytes + at, 0, width);
-        if (value && width > 0)
-            std::memcpy(bytes + at, value, std::min(std::strlen(value), width - 1));
-    }
-    void clear()
-    {
-        std::memset(bytes, 0, N);
-    }
-
-  private:
-    static constexpr std::size_t boundedOffset(std::size_t offset, std::size_t width)
-    {
-        // A field that does not fit is a programming error in a record definition.
-        return (offset <= N && width <= N - offset) ? offset : (std::abort(), 0);
-    }
-};
-} // namespace host
-
-/// The host path form: every path handed to the host libraries is converted into one of these.
-/// Directory text (drive and directory, ending in a backslash) at byte 2, file name at 262,
-/// extension (without the full stop) at 518.
-struct tag_HXFILE : host::Record<784>
-{
-    static constexpr std::size_t kFirstNumber = 0;   // 16-bit unsigned
-    static constexpr std::size_t kDirectory = 2;     // 260 bytes
-    static constexpr std::size_t kFileName = 262;    // 256 bytes
-    static constexpr std::size_t kExtension = 518;   // 258 bytes
-    static constexpr std::size_t kChosen = 776;      // 32-bit
-    static constexpr std::size_t kSecondNumber = 780; // 32-bit unsigned
-    static constexpr std::size_t kDirectoryWidth = 260;
-    static constexpr std::size_t kFileNameWidth = 256;
-    static constexpr std::size_t kExtensionWidth = 258;
-
-    CString Directory() const { return text(kDirectory, kDirectoryWidth); }
-    CString FileName() const { return text(kFileName, kFileNameWidth); }
-    CString Extension() const { return text(kExtension, kExtensionWidth); }
-    void SetDirectory(const char* v) { setText(kDirectory, kDirectoryWidth, v); }
-    void SetFileName(const char* v) { setText(kFileName, kFileNameWidth, v); }
-    void SetExtension(const char* v) { setText(kExtension, kExtensionWidth, v); }
-};
-static_assert(sizeof(tag_HXFILE) == 784);
-
-/// The data type of a sample list as the host's sample-list loader takes it: a file-dialog filter,
-/// a default extension, the list type code (1 database, 2 formatted, 3 and 4 loaded lists) and two
-/// further texts. The texts point at constant or caller-owned text; the record owns nothing.
-struct tag_SELECT_DATATYPE
-{
-    const char* lpszFilter;
-    const char* lpszDefExt;
-    int nType;
-    const char* lpszText1;
-    const char* lpszText2;
-};
 
 /// One cell of a host sample list: a typed value, here always held as text.
 class KELVANE_API CKVVariant
@@ -113,10 +25,20 @@ class KELVANE_API CKVVariant
 
     CKVVariant() = default;
     /// The cell's text; the empty text for an empty cell.
-    const CString& GetString() const { return text_; }
+    const CString& GetString() const
+    {
+        return text_;
+    }
     /// Sets the cell to text with the given type code (kTypeString for single-byte text).
-    void SetString(const char* text, int type) { text_ = text; type_ = type; }
-    int GetType() const { return type_; }
+    void SetString(const char* text, int type)
+    {
+        text_ = text;
+        type_ = type;
+    }
+    int GetType() const
+    {
+        return type_;
+    }
 
   private:
     CString text_;
@@ -128,7 +50,10 @@ class KELVANE_API CSampleListRow
 {
   public:
     CSampleListRow();
-    int GetSize() const { return static_cast<int>(cells_.size()); }
+    int GetSize() const
+    {
+        return static_cast<int>(cells_.size());
+    }
     /// The cell of a field; an index outside the table gives an empty cell (const) rather than a
     /// read out of bounds, and writes to it are discarded.
     const CKVVariant& operator[](int field) const;
@@ -142,7 +67,7 @@ class KELVANE_API CSampleListRow
 /// One entry of the host's sample-list field definition table.
 struct tag_SLFIELDDEF
 {
-    const char* szName; // field (column) name, e.g. "SAMPLE_GROUP"
+    const char* szName;  // field (column) name, e.g. "SAMPLE_GROUP"
     const char* szTitle; // column heading shown to people
     int nWidth;          // longest text the host stores in the field
 };
@@ -157,19 +82,33 @@ class KELVANE_API CSampleListMem
     CSampleListMem& operator=(const CSampleListMem&) = delete;
 
     /// Number of rows.
-    int GetSize() const { return static_cast<int>(rows_.size()); }
-    /// The row at index; index must be in range.
+    int GetSize() const
+    {
+        return static_cast<int>(rows_.size());
+    }
+    /// The row at index. An index out of range gives an empty row rather than a read out of
+    /// bounds (a fault of the caller); writes to it are discarded.
     const CSampleListRow& operator[](int row) const;
     CSampleListRow& operator[](int row);
     /// Appends an empty row; returns its index.
     int AddRow();
-    void RemoveAllRows() { rows_.clear(); }
+    void RemoveAllRows()
+    {
+        rows_.clear();
+    }
     /// The host path of the file the list was opened from; empty for a list never opened.
-    const CString& GetFileName() const { return fileName_; }
-    void SetFileName(const CString& name) { fileName_ = name; }
+    const CString& GetFileName() const
+    {
+        return fileName_;
+    }
+    void SetFileName(const CString& name)
+    {
+        fileName_ = name;
+    }
 
   private:
     std::vector<CSampleListRow> rows_;
+    CSampleListRow scratch_;
     CString fileName_;
 };
 
@@ -233,6 +172,167 @@ class KELVANE_API CHostInstrument
     virtual int GetMassLimit() = 0;
 };
 
+/// The host's secure file dialog: an open- or save-file dialog whose settings are kept here and
+/// which the host shows (Host::ShowFileDialog), so the choice can be audited and, in tests and
+/// headless runs, scripted.
+class KELVANE_API CFileDialogS
+{
+  public:
+    /// Settings as the framework's file dialog takes them; null texts count as empty.
+    CFileDialogS(BOOL bOpenFileDialog, LPCSTR lpszDefExt = nullptr, LPCSTR lpszFileName = nullptr, DWORD dwFlags = 0,
+                 LPCSTR lpszFilter = nullptr, HWND hParent = nullptr);
+    virtual ~CFileDialogS();
+
+    /// Has the host show the dialog; 1 (OK) when the user chose a file, 2 (cancel) otherwise.
+    virtual INT_PTR DoModal();
+
+    /// The chosen full path; before a choice, the initial file name.
+    CString GetPathName() const;
+    /// The chosen file's name with its extension, without the directory.
+    CString GetFileName() const;
+    /// The chosen file's extension without the full stop.
+    CString GetFileExt() const;
+
+    BOOL IsOpenFileDialog() const;
+    const CString& GetDefExt() const;
+    const CString& GetFilter() const;
+    DWORD GetFlags() const;
+    HWND GetParentWindow() const;
+    const CString& GetTitle() const;
+    void SetTitle(LPCSTR title);
+    /// The 1-based index of the selected filter entry.
+    int GetFilterIndex() const;
+    void SetFilterIndex(int index);
+    /// Called by the host when the user chose a file.
+    void SetPathName(LPCSTR path);
+
+  private:
+    BOOL open_;
+    CString defExt_;
+    CString path_;
+    DWORD flags_;
+    CString filter_;
+    HWND parent_;
+    CString title_;
+    int filterIndex_ = 1;
+};
+
+/// The host's file dialog that also chooses a data type: each filter entry is one entry of the
+/// host's data-type table, and the type chosen goes with the file.
+class KELVANE_API CSelectFileDialog : public CFileDialogS
+{
+  public:
+    /// typeIndices lists the entries of the data-type table the dialog offers, in filter order.
+    CSelectFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt, LPCSTR lpszFileName, DWORD dwFlags, LPCSTR lpszFilter,
+                      HWND hParent, const int* typeIndices, int nTypeIndices);
+    ~CSelectFileDialog() override;
+
+    /// The file-dialog filter of the listed data types, in order, ending in the final "|".
+    /// Indices outside the table are skipped.
+    static CString StringFromIndices(const int* indices, int count);
+    /// Selects the offered data type whose default extension equals ext (compared without regard
+    /// to case); the empty text selects the first one; an extension not offered changes nothing.
+    void SetDataType(LPCSTR ext);
+    /// The chosen data type: the offered type whose default extension is the chosen file's
+    /// extension, otherwise the type of the selected filter entry.
+    tag_SELECT_DATATYPE GetDataType() const;
+
+    /// The host's data-type table.
+    static const tag_SELECT_DATATYPE m_DataTypes[];
+    static const int m_nDataTypes;
+
+  private:
+    std::vector<int> offered_;
+};
+
+/// The host's sample-list chooser: a CSelectFileDialog offering the sample-list data types.
+class KELVANE_API CSelectLIMSFileDialog : public CSelectFileDialog
+{
+  public:
+    CSelectLIMSFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt = nullptr, LPCSTR lpszFileName = nullptr,
+                          DWORD dwFlags = 0, LPCSTR lpszFilter = nullptr, HWND hParent = nullptr);
+    ~CSelectLIMSFileDialog() override;
+
+    /// The entries of CSelectFileDialog::m_DataTypes that a sample-list chooser offers.
+    static const int m_DataTypeIndices[];
+    static const int m_nDataTypeIndices;
+};
+
+/// The host's secure output stream: a file opened for writing through the host, which decides
+/// where and whether it may be written. A stream that failed to open ignores what is written to
+/// it and reports failure.
+class KELVANE_API ofstreamS
+{
+  public:
+    /// The host's default protection of a new file.
+    static constexpr int kDefaultProtection = 0644;
+
+    ofstreamS();
+    /// Opens path (a host path) as open does.
+    explicit ofstreamS(LPCSTR path, std::ios_base::openmode mode = std::ios_base::out, int prot = kDefaultProtection);
+    /// Closes the stream.
+    ~ofstreamS();
+    ofstreamS(const ofstreamS&) = delete;
+    ofstreamS& operator=(const ofstreamS&) = delete;
+
+    /// Opens path through the host, closing any file open before; on failure the stream fails.
+    void open(LPCSTR path, std::ios_base::openmode mode = std::ios_base::out, int prot = kDefaultProtection);
+    /// Flushes and closes the file; a failed flush makes the stream fail.
+    void close();
+    /// Non-zero while a file is open.
+    int is_open() const;
+    /// Non-zero when opening or a write failed.
+    int fail() const;
+    int good() const;
+    int operator!() const;
+
+    /// Writes count bytes of text.
+    ofstreamS& write(const char* text, std::streamsize count);
+    ofstreamS& operator<<(const char* text);
+    ofstreamS& operator<<(const CString& text);
+    ofstreamS& operator<<(int value);
+
+  private:
+    std::unique_ptr<std::ostream> stream_;
+    bool failed_ = false;
+};
+
+/// The host's secure file-access library. All members are static; an object carries nothing.
+class KELVANE_API CFileAccess
+{
+  public:
+    CFileAccess() = default;
+    /// Copies nothing: there is no state.
+    CFileAccess& operator=(const CFileAccess&);
+
+    /// Opens or creates a file as the platform's CreateFileA does, after the host's access check;
+    /// audit is the host's trailing flag (1 to audit). INVALID_HANDLE_VALUE on failure, with the
+    /// platform's last error set.
+    static HANDLE CreateFileS(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                              DWORD flagsAndAttributes, HANDLE templateFile, int audit);
+    /// Closes a handle of CreateFileS; non-zero on success.
+    static BOOL CloseHandleS(HANDLE handle);
+    /// Writes the host's temporary directory, ending in a backslash, into buffer (size bytes with
+    /// the terminator); returns its length, or the size needed when it does not fit, 0 on failure.
+    static DWORD GetTempPathSA(DWORD size, LPSTR buffer);
+    /// Starts a search for pattern (wildcards * and ?); INVALID_HANDLE_VALUE when nothing matches.
+    static HANDLE FindFirstFileSA(LPCSTR pattern, LPWIN32_FIND_DATAA found);
+    /// The next match of a search; 0 when there is none.
+    static BOOL FindNextFileSA(HANDLE search, LPWIN32_FIND_DATAA found);
+    /// Ends a search; non-zero on success.
+    static BOOL FindCloseS(HANDLE search);
+    /// Deletes a file; non-zero on success.
+    static BOOL DeleteFileS(LPCSTR path);
+    /// Whether the user holds right (a host right number) without writing an audit entry;
+    /// 0 = refused.
+    static int SecurityEnquireNoAudit(int reserved, int right);
+    /// Writes an audit entry of a permission check; non-zero when written.
+    static int LogEventPermissionCheckW(short event, int outcome, const wchar_t* text1, const wchar_t* text2,
+                                        int flags);
+    /// LogEventPermissionCheckW (event, outcome, null, null, 0).
+    static int LogEventPermissionCheck(short event, int outcome);
+};
+
 namespace host
 {
 /// Which host sample-list class asks the host to read or write a list file.
@@ -243,41 +343,153 @@ enum class SampleListKind
     kLoaded,    // CISAMSampleList::Load
 };
 
+/// Results of a file dialog.
+constexpr INT_PTR kDialogOk = 1;
+constexpr INT_PTR kDialogCancel = 2;
+
 /// The host: one virtual per host operation. Every operation has a default that reports the
 /// operation's failure result, so a host provides what it supports and a fake only what a test
-/// needs. Nothing may throw out of an operation.
+/// needs. The free functions that dispatch here turn an exception into the failure result, but a
+/// host should not throw.
 class KELVANE_API Host
 {
   public:
     virtual ~Host();
 
-    // Utility library.
+    // ---- Utility library --------------------------------------------------------------------
     /// Renders value with precision decimals into buffer (at least 64 bytes); returns buffer.
+    /// Default: the empty text.
     virtual char* ftoa(double value, char* buffer, int precision);
+    /// Shows the host's open dialog for the file in file (a host path form, updated with the
+    /// choice); non-zero when a file was chosen. Default: 0.
+    virtual short GenOpenFile(HINSTANCE instance, HWND owner, tag_HXFILE& file, int flags, const char* title);
+    /// Shows the host's file dialog for the request (updated with the choice); non-zero when a file
+    /// was chosen. Default: 0.
+    virtual short GenGetNormalFile(HINSTANCE instance, HWND owner, tag_FILE_DIALOG_REQUEST& request);
+    /// Non-zero when path names an existing directory. Default: 0.
+    virtual int DirectoryExists(const char* path);
 
-    // Inlet library.
+    // ---- Raw-file library -------------------------------------------------------------------
+    /// Erases raw data (a directory) and everything in it; 0 when erased. Default: -1.
+    virtual int RawFileErase(const char* path);
+
+    // ---- Inlet library ----------------------------------------------------------------------
     /// Number of samples the inlet acquires at once (MUX sprays); 1 for a single inlet.
     virtual int GetTotalSimultaneousSamples();
 
-    // Path forms.
-    /// Fills out from a host path; non-zero on success.
+    // ---- Path forms -------------------------------------------------------------------------
+    /// Fills the texts of out from a host path; non-zero on success.
     virtual int ConvertPathToHxFile(tag_HXFILE& out, const char* path);
     /// Writes the host path of in into out, cut to limit - 1 characters; non-zero on success.
     virtual int ConvertHxFileToPath(char* out, int limit, const tag_HXFILE& in);
 
-    // System list.
+    // ---- System list ------------------------------------------------------------------------
     /// Reads key of section into out (a host path form); non-zero when the key was found.
     virtual int GetSystemListValue(const char* section, const char* key, int flags, tag_HXFILE& out);
     /// Stores value under key of section; non-zero when stored.
     virtual int SetSystemListValue(const char* section, const char* key, const tag_HXFILE& value, int flags);
+    /// Has the system-list library pick up changes made outside it; non-zero on success. Default: 0.
+    virtual int RefreshSystemList();
+    /// Writes the host's system directory (where the system list and the host's shared data
+    /// files live), at most 259 characters and a terminator; non-zero on success. Default: 0 and
+    /// the empty text.
+    virtual int GetSystemListPath(char* path);
 
-    // Sample-list library.
+    // ---- Method-database library -------------------------------------------------------------
+    /// Opens (or, with DMDB3_MODE_CREATE, makes) the database the descriptor names; 0 when open.
+    /// Reading fills the descriptor's record count. Default: -1.
+    virtual int DmDB3Open(tag_METHOD_DB_DESCRIPTOR& descriptor, int mode);
+    /// Closes the database; a database opened for writing keeps the descriptor's record count.
+    /// 0 when closed. Default: -1.
+    virtual int DmDB3Close(tag_METHOD_DB_DESCRIPTOR& descriptor);
+    /// Fills record with the host's default method record; non-zero on success. Default: the
+    /// record zeroed and 0.
+    virtual int GetDefaultMethod(tag_METHOD_RECORD& record);
+    /// Reads record index (from 1) of the database named; non-zero when read. Default: 0.
+    virtual int MethodGetRecord(const tag_HXFILE& name, int index, tag_METHOD_RECORD& record);
+    /// Writes record as record index (from 1), or appends it when index is -1; returns the record
+    /// number written (from 1), negative on failure. Default: -1.
+    virtual int MethodWriteRecord(const tag_HXFILE& name, int index, const tag_METHOD_RECORD& record, int arg4,
+                                  int arg5);
+    /// Processes rows first to last (from 1) of the sample list with the method that the system
+    /// list's "METHOD_DB" selects; owner is 0 for an unattended run. Non-zero when done. Default: 0.
+    virtual int MeasureSampleList(HWND owner, const tag_HXFILE& sampleList, int firstRow, int lastRow);
+
+    // ---- Raw-data library --------------------------------------------------------------------
+    /// Fills id for the raw data, function and scan of path; 0 on success. Default: -1.
+    virtual int DmRawFileToID(const tag_HXRAWFILE& path, tag_RAW_DATA_ID& id);
+    /// Number of scans in the function of path. Default: 0.
+    virtual int DmRawScansInFunction(const tag_HXRAWFILE& path);
+    /// A handle to the spectrum id names (the engine passes 0, 552, id, 2, 4, 0); 0 on failure.
+    virtual DMHANDLE DmGetHandle(int arg1, int idSize, const tag_RAW_DATA_ID& id, int arg4, int arg5, int arg6);
+    /// A handle to the combined, background-subtracted spectrum of source's function over the
+    /// windows of params (the engine passes 0, 0, path, the same path, params, 0); 0 on failure.
+    virtual DMHANDLE Combine(int arg1, int arg2, tag_HXRAWFILE& source, tag_HXRAWFILE& target,
+                             const tag_COMBINE_PARAMS& params, int arg6);
+    /// Locks and returns the spectrum header of handle; null on failure.
+    virtual tag_SPECTRUM_HEADER* DmLockID(DMHANDLE handle);
+    /// Reads count points of the spectrum of handle in mode (0 or 2); 0 when read. Default: -1.
+    virtual int DmGetData(DMHANDLE handle, int arg2, int count, int mode);
+    /// Locks and returns array (DM_ARRAY_MASS or DM_ARRAY_INTENSITY) of count floats; null on
+    /// failure.
+    virtual float* DmLockData(DMHANDLE handle, int array, int arg3, int count);
+    /// Unlocks one array; 0 on success. Default: -1.
+    virtual int DmUnlockData(DMHANDLE handle, int array);
+    /// Releases the handle; 0 on success. Default: -1.
+    virtual int DmReleaseHandle(DMHANDLE handle, int arg2);
+    /// Unlocks the header; 0 on success. Default: -1.
+    virtual int DmUnlockID(DMHANDLE handle);
+
+    // ---- Peak (access) databases -------------------------------------------------------------
+    /// Opens the database named; fills the block, record count included. 0 when open. Default:
+    /// -1 with a record count of 0.
+    virtual int AccessDBOpen(const tag_HXFILE& name, int mode, int flags, tag_ACCESSDB_HANDLE& database, int arg5);
+    /// Reads record index (from 1); non-zero when read. Default: 0.
+    virtual int AccessDBGetRecord(tag_ACCESSDB_HANDLE& database, int index, tag_PEAK_RECORD& record);
+    /// Closes the database; 0 on success. Default: -1.
+    virtual int AccessDBClose(tag_ACCESSDB_HANDLE& database, int arg2);
+
+    // ---- Sample-list library -----------------------------------------------------------------
     /// Reads the list file at path into list (rows and file name); non-zero on success. On
     /// failure list is left without rows.
     virtual int ReadSampleList(CSampleListMem& list, SampleListKind kind, const char* path,
                                const tag_SELECT_DATATYPE& type);
     /// Writes the rows of list back to its file; non-zero on success.
     virtual int WriteSampleList(const CSampleListMem& list, SampleListKind kind);
+    /// Shows a file dialog; kDialogOk after setting the dialog's path (and filter index) to the
+    /// choice, else kDialogCancel. Default: kDialogCancel.
+    virtual INT_PTR ShowFileDialog(CFileDialogS& dialog);
+
+    // ---- Secure file access ------------------------------------------------------------------
+    /// As CFileAccess::CreateFileS. Default: INVALID_HANDLE_VALUE.
+    virtual HANDLE CreateFileS(const char* path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                               DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile, int audit);
+    /// As CFileAccess::CloseHandleS. Default: 0.
+    virtual BOOL CloseHandleS(HANDLE handle);
+    /// As CFileAccess::GetTempPathSA. Default: 0 and, when there is room, the empty text.
+    virtual DWORD GetTempPathSA(DWORD size, char* buffer);
+    /// As CFileAccess::FindFirstFileSA. Default: INVALID_HANDLE_VALUE.
+    virtual HANDLE FindFirstFileSA(const char* pattern, WIN32_FIND_DATAA& found);
+    /// As CFileAccess::FindNextFileSA. Default: 0.
+    virtual BOOL FindNextFileSA(HANDLE search, WIN32_FIND_DATAA& found);
+    /// As CFileAccess::FindCloseS. Default: 0.
+    virtual BOOL FindCloseS(HANDLE search);
+    /// As CFileAccess::DeleteFileS. Default: 0.
+    virtual BOOL DeleteFileS(const char* path);
+    /// As CFileAccess::SecurityEnquireNoAudit. Default: 0 (refused).
+    virtual int SecurityEnquireNoAudit(int reserved, int right);
+    /// As CFileAccess::LogEventPermissionCheckW. Default: 0.
+    virtual int LogEventPermissionCheckW(short event, int outcome, const wchar_t* text1, const wchar_t* text2,
+                                         int flags);
+    /// Opens path (a host path) for ofstreamS; null on failure (the default).
+    virtual std::unique_ptr<std::ostream> OpenOutputStream(const char* path, std::ios_base::openmode mode, int prot);
+
+    // ---- Isotope-model library ---------------------------------------------------------------
+    /// Builds the isotopic cluster list of the request's formula into result; 0 when built.
+    /// Default: -1 with result empty.
+    virtual int CalcIsotopeModel(int arg1, const tag_ISOTOPE_REQUEST& request, tag_ORDERED_CLUST& result);
+    /// Frees a cluster list that CalcIsotopeModel built and leaves it empty. Default: nothing.
+    virtual void cfree_ordered_clust(tag_ORDERED_CLUST& list);
 };
 
 /// Installs the host that every host operation is dispatched to and returns the previous one.
@@ -287,10 +499,50 @@ KELVANE_API Host* Install(Host* host);
 KELVANE_API Host& Current();
 } // namespace host
 
-// Host operations under the names the engine calls them by, dispatched to host::Current().
+// ---- Host operations under the names the engine calls them by, dispatched to host::Current().
+// A null pointer argument where a record is expected gives the operation's failure result.
+
+// Utility library.
 KELVANE_API char* ftoa(double value, char* buffer, int precision);
+KELVANE_API short GenOpenFile(HINSTANCE instance, HWND owner, tag_HXFILE* file, int flags, const char* title);
+KELVANE_API short GenGetNormalFile(HINSTANCE instance, HWND owner, tag_FILE_DIALOG_REQUEST* request);
+/// The host utility's directory test (the engine's own DirectoryExists takes a CString).
+KELVANE_API int DirectoryExists(const char* path);
+KELVANE_API int RawFileErase(const char* path);
+// Inlet library.
 KELVANE_API int GetTotalSimultaneousSamples();
+// Path forms.
 KELVANE_API int ConvertPathToHxFile(tag_HXFILE* out, const char* path);
 KELVANE_API int ConvertHxFileToPath(char* out, int limit, const tag_HXFILE* in);
+// System list.
 KELVANE_API int GetSystemListValue(const char* section, const char* key, int flags, tag_HXFILE* out);
 KELVANE_API int SetSystemListValue(const char* section, const char* key, const tag_HXFILE* value, int flags);
+KELVANE_API int RefreshSystemList();
+KELVANE_API int GetSystemListPath(char* path);
+// Method-database library.
+KELVANE_API int DmDB3Open(tag_METHOD_DB_DESCRIPTOR* descriptor, int mode);
+KELVANE_API int DmDB3Close(tag_METHOD_DB_DESCRIPTOR* descriptor);
+KELVANE_API int GetDefaultMethod(tag_METHOD_RECORD* record);
+KELVANE_API int MethodGetRecord(const tag_HXFILE* name, int index, tag_METHOD_RECORD* record);
+KELVANE_API int MethodWriteRecord(const tag_HXFILE* name, int index, const tag_METHOD_RECORD* record, int arg4,
+                                  int arg5);
+KELVANE_API int MeasureSampleList(HWND owner, const tag_HXFILE* sampleList, int firstRow, int lastRow);
+// Raw-data library.
+KELVANE_API int DmRawFileToID(const tag_HXRAWFILE* path, tag_RAW_DATA_ID* id);
+KELVANE_API int DmRawScansInFunction(const tag_HXRAWFILE* path);
+KELVANE_API DMHANDLE DmGetHandle(int arg1, int idSize, const tag_RAW_DATA_ID* id, int arg4, int arg5, int arg6);
+KELVANE_API DMHANDLE Combine(int arg1, int arg2, tag_HXRAWFILE* source, tag_HXRAWFILE* target,
+                             const tag_COMBINE_PARAMS* params, int arg6);
+KELVANE_API tag_SPECTRUM_HEADER* DmLockID(DMHANDLE handle);
+KELVANE_API int DmGetData(DMHANDLE handle, int arg2, int count, int mode);
+KELVANE_API float* DmLockData(DMHANDLE handle, int array, int arg3, int count);
+KELVANE_API int DmUnlockData(DMHANDLE handle, int array);
+KELVANE_API int DmReleaseHandle(DMHANDLE handle, int arg2);
+KELVANE_API int DmUnlockID(DMHANDLE handle);
+// Peak databases.
+KELVANE_API int AccessDBOpen(const tag_HXFILE* name, int mode, int flags, tag_ACCESSDB_HANDLE* database, int arg5);
+KELVANE_API int AccessDBGetRecord(tag_ACCESSDB_HANDLE* database, int index, tag_PEAK_RECORD* record);
+KELVANE_API int AccessDBClose(tag_ACCESSDB_HANDLE* database, int arg2);
+// Isotope-model library.
+KELVANE_API int CalcIsotopeModel(int arg1, const tag_ISOTOPE_REQUEST* request, tag_ORDERED_CLUST* result);
+KELVANE_API void cfree_ordered_clust(tag_ORDERED_CLUST* list);

@@ -1,3 +1,4 @@
+// The platform string over std::string: byte semantics, clamped indexes, ASCII-only case mapping.
 #include "platform/CString.h"
 
 #include <algorithm>
@@ -41,6 +42,45 @@ CString::CString(char ch, int repeat)
 {
     if (repeat > 0)
         str_.assign(static_cast<size_t>(repeat), ch);
+}
+
+CString::CString(std::string_view text) : str_(text)
+{
+}
+
+int CString::GetLength() const
+{
+    return static_cast<int>(str_.size());
+}
+
+bool CString::IsEmpty() const
+{
+    return str_.empty();
+}
+
+void CString::Empty()
+{
+    str_.clear();
+}
+
+char CString::operator[](int index) const
+{
+    return GetAt(index);
+}
+
+CString::operator const char*() const
+{
+    return str_.c_str();
+}
+
+const char* CString::GetString() const
+{
+    return str_.c_str();
+}
+
+const std::string& CString::str() const
+{
+    return str_;
 }
 
 CString& CString::operator=(const char* text)
@@ -98,8 +138,10 @@ int CString::CompareNoCase(const char* other) const
     const auto* b = reinterpret_cast<const unsigned char*>(orEmpty(other));
     for (;; ++a, ++b)
     {
-        const auto ca = static_cast<unsigned char>(upper(static_cast<char>(*a)));
-        const auto cb = static_cast<unsigned char>(upper(static_cast<char>(*b)));
+        // The platform folds to lower case, which puts "_" and the other characters between 'Z'
+        // and 'a' before the letters.
+        const auto ca = static_cast<unsigned char>(lower(static_cast<char>(*a)));
+        const auto cb = static_cast<unsigned char>(lower(static_cast<char>(*b)));
         if (ca != cb || ca == 0)
             return static_cast<int>(ca) - static_cast<int>(cb);
     }

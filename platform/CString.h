@@ -18,9 +18,7 @@ class PLATFORM_API CString
     CString(const char* text);
     CString(const char* text, int length);
     CString(char ch, int repeat = 1);
-    CString(std::string_view text) : str_(text)
-    {
-    }
+    CString(std::string_view text);
     CString(const CString&) = default;
     CString(CString&&) noexcept = default;
     ~CString() = default;
@@ -30,38 +28,21 @@ class PLATFORM_API CString
     CString& operator=(const char* text);
     CString& operator=(char ch);
 
-    int GetLength() const
-    {
-        return static_cast<int>(str_.size());
-    }
-    bool IsEmpty() const
-    {
-        return str_.empty();
-    }
+    /// The number of bytes, terminator excluded.
+    int GetLength() const;
+    bool IsEmpty() const;
     /// Makes the string empty.
-    void Empty()
-    {
-        str_.clear();
-    }
+    void Empty();
     /// The byte at index; the terminator (0) for an index at or past the end.
     char GetAt(int index) const;
     void SetAt(int index, char ch);
-    char operator[](int index) const
-    {
-        return GetAt(index);
-    }
-    operator const char*() const
-    {
-        return str_.c_str();
-    }
-    const char* GetString() const
-    {
-        return str_.c_str();
-    }
-    const std::string& str() const
-    {
-        return str_;
-    }
+    /// As GetAt.
+    char operator[](int index) const;
+    /// The zero-terminated text, valid until the string is next changed.
+    operator const char*() const;
+    const char* GetString() const;
+    /// The bytes as a standard string (which may hold zero bytes).
+    const std::string& str() const;
 
     CString& operator+=(const CString& other);
     CString& operator+=(const char* text);
@@ -69,7 +50,7 @@ class PLATFORM_API CString
 
     /// Ordinal comparison of the bytes as unsigned characters: <0, 0 or >0.
     int Compare(const char* other) const;
-    /// As Compare, with a-z folded onto A-Z.
+    /// As Compare, with A-Z folded onto a-z (so "_" sorts before "A", as on the platform).
     int CompareNoCase(const char* other) const;
 
     CString Mid(int first) const;
@@ -177,4 +158,38 @@ inline bool operator<=(const CString& a, const CString& b)
 inline bool operator>=(const CString& a, const CString& b)
 {
     return a.Compare(b) >= 0;
+}
+// Mixed comparisons: without them "s < \"x\"" would be ambiguous between these operators and the
+// built-in comparison of pointers through the conversion to const char*.
+inline bool operator<(const CString& a, const char* b)
+{
+    return a.Compare(b) < 0;
+}
+inline bool operator<(const char* a, const CString& b)
+{
+    return 0 < b.Compare(a);
+}
+inline bool operator>(const CString& a, const char* b)
+{
+    return a.Compare(b) > 0;
+}
+inline bool operator>(const char* a, const CString& b)
+{
+    return 0 > b.Compare(a);
+}
+inline bool operator<=(const CString& a, const char* b)
+{
+    return a.Compare(b) <= 0;
+}
+inline bool operator<=(const char* a, const CString& b)
+{
+    return 0 <= b.Compare(a);
+}
+inline bool operator>=(const CString& a, const char* b)
+{
+    return a.Compare(b) >= 0;
+}
+inline bool operator>=(const char* a, const CString& b)
+{
+    return 0 >= b.Compare(a);
 }

@@ -1,3 +1,4 @@
+// The out-of-line parts of the framework's object root and the string collections.
 #include "platform/Collections.h"
 
 const CRuntimeClass* CObject::GetRuntimeClass() const
@@ -17,3 +18,6 @@ void CObject::AssertValid() const
 void CObject::Dump(CDumpContext&) const
 {
 }
+
+template class CArray<CString, const CString&>;
+template class CList<CString, const CString&>;

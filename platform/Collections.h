@@ -313,7 +313,12 @@ template <class TYPE, class ARG_TYPE = const TYPE&> class CArray : public CObjec
     void SetAtGrow(int index, ARG_TYPE value)
     {
         if (index >= GetSize())
+        {
+            TYPE copy(value); // value may be an element, which growing would move
             SetSize(index + 1);
+            SetAt(index, copy);
+            return;
+        }
         SetAt(index, value);
     }
     /// Appends value; returns its index.
@@ -322,15 +327,30 @@ template <class TYPE, class ARG_TYPE = const TYPE&> class CArray : public CObjec
         items_.push_back(value);
         return GetSize() - 1;
     }
+    /// Inserts count copies of value before index, growing the array first when index is past its
+    /// end. A negative index or count is a caller error (asserted) and inserts nothing.
     void InsertAt(int index, ARG_TYPE value, int count = 1)
     {
+        assert(index >= 0 && count >= 0);
+        if (index < 0 || count <= 0)
+            return;
         if (index > GetSize())
+        {
+            TYPE copy(value); // value may be an element, which growing would move
             SetSize(index);
+            items_.insert(items_.begin() + index, static_cast<size_t>(count), copy);
+            return;
+        }
         items_.insert(items_.begin() + index, static_cast<size_t>(count), value);
     }
+    /// Removes count elements from index. A range outside the array is a caller error (asserted);
+    /// only the part inside the array is removed.
     void RemoveAt(int index, int count = 1)
     {
-        items_.erase(items_.begin() + index, items_.begin() + index + count);
+        assert(index >= 0 && count >= 0 && index <= GetSize() - count);
+        const int first = index < 0 ? 0 : index > GetSize() ? GetSize() : index;
+        const int last = count < 0 ? first : count > GetSize() - first ? GetSize() : first + count;
+        items_.erase(items_.begin() + first, items_.begin() + last);
     }
     void Copy(const CArray& other)
     {
@@ -356,6 +376,11 @@ template <class TYPE, class ARG_TYPE = const TYPE&> class CArray : public CObjec
     std::vector<TYPE> items_;
     int growBy_ = 0;
 };
+
+// The string collections' template code is compiled once, into the platform library, and
+// exported from it like the rest of the framework.
+extern template class PLATFORM_API CArray<CString, const CString&>;
+extern template class PLATFORM_API CList<CString, const CString&>;
 
 /// An array of strings.
 class PLATFORM_API CStringArray : public CArray<CString, const CString&>

@@ -7,17 +7,25 @@
 
 /// Copies the value of key in section of the file into the buffer, cut to size - 1 characters
 /// and zero-terminated, and returns the number of characters copied. Section and key names are
-/// compared without regard to case; blanks around keys and values are ignored and a value in
-/// matching quotes is returned without them. When the file, section or key is missing the
-/// default (blanks trimmed; null counts as empty) is copied instead. A null buffer or a size of 0
-/// copies nothing and returns 0.
+/// compared without regard to case and without their surrounding blanks; of duplicated sections
+/// and keys the first counts; blanks around values are ignored and a value in matching quotes
+/// (double or single) is returned without them. When the file, section or key is missing the
+/// default (trailing spaces removed; null counts as empty) is copied instead. A null section
+/// copies the names of all sections, a null key those of all keys of the section (none when it is
+/// missing), each zero-terminated with one more zero at the end; when they do not fit, the list
+/// is cut, ends in two zeros and size - 2 is returned. A null buffer or a size of 0 copies nothing
+/// and returns 0. Files over 16 MiB, directories and unreadable files count as missing.
 extern "C" PLATFORM_API DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault,
-                                                        LPSTR lpReturnedString, DWORD nSize, LPCSTR lpFileName);
+                                                       LPSTR lpReturnedString, DWORD nSize, LPCSTR lpFileName);
 
 /// Sets key in section of the file to the value: creates the file and the section when missing,
-/// replaces the value where the key stands, or adds the key at the end of its section, and keeps
-/// every other line. A null value removes the key; a null key removes the section. The file is
-/// replaced atomically, so a crash or a full disk leaves either the old or the new file.
-/// Returns non-zero when the file was written.
+/// replaces the value where the key stands, or adds the key after the last key of its section,
+/// and keeps every other line byte for byte. A null value removes the key; a null key removes the
+/// section. The file is replaced atomically, so a crash or a full disk leaves either the old or
+/// the new file. Returns non-zero when the file was written or already held the value; 0 when
+/// writing failed, when the file is over 16 MiB or unreadable, and when a name or the value would
+/// not read back: a line break anywhere, ']' in the section name, '=' in the key, or a key that
+/// starts with '[' or ';'. A null section with a null key and value (the platform's request to
+/// flush its cache) does nothing and returns non-zero.
 extern "C" PLATFORM_API BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString,
-                                                         LPCSTR lpFileName);
+                                                        LPCSTR lpFileName);
