@@ -22,6 +22,6 @@ struct FormattedListColumns
 /// stored; their names are reported in columns.unknown. Returns false, with list left without rows
 /// and a one-line reason naming the file, when the file cannot be read, is not valid CSV, or names
 /// one field twice.
-KELVANE_API bool readFormattedSampleList(const std::string& posixPath, CSampleListMem& list, FormattedListColumns& columns,
-                             std::string& error);
+KELVANE_API bool readFormattedSampleList(const std::string& posixPath, CSampleListMem& list,
+                                         FormattedListColumns& columns, std::string& error);
 } // namespace kelvane
