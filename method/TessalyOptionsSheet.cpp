@@ -76,7 +76,8 @@ CBrenmoOptions& CTessalyOptionsSheet::OpenFile(const CString& strFile)
         return options;
     }
 
-    // The profile reader keeps the parse of the file, so the 50 reads parse it once.
+    // The 50 reads are one read of the method: the file is checked once and parsed at most once.
+    const platform::ProfileReadBatch batch;
     // The MUX defaults follow the inlet the host has: asked once, just before the first MUX key.
     int sampleCount = 0;
     bool askedHost = false;

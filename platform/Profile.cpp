@@ -267,6 +267,20 @@ DWORD copyList(LPSTR buffer, DWORD size, const std::vector<std::string_view>& na
     return static_cast<DWORD>(used);
 }
 
+// The files a read batch has checked, by the file name as the caller gave it; a null document
+// stands for a file that could not be read as a profile.
+struct ReadBatch
+{
+    int depth = 0;
+    std::unordered_map<std::string, std::shared_ptr<const IniDocument>> documents;
+};
+
+ReadBatch& readBatch()
+{
+    thread_local ReadBatch batch;
+    return batch;
+}
+
 bool hasLineBreak(std::string_view text)
 {
     return text.find_first_of("\r\n") != std::string_view::npos;
@@ -284,10 +298,19 @@ DWORD getProfileString(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault, LPS
     const std::lock_guard lock(files.mutex());
     if (lpFileName)
     {
-        struct stat status;
-        bool exists = false;
-        const std::string path = platform::detail::resolveHostPath(lpFileName, &status, &exists);
-        document = files.document(path, status, exists);
+        ReadBatch& batch = readBatch();
+        const auto seen = batch.depth > 0 ? batch.documents.find(lpFileName) : batch.documents.end();
+        if (seen != batch.documents.end())
+            document = seen->second;
+        else
+        {
+            struct stat status;
+            bool exists = false;
+            const std::string path = platform::detail::resolveHostPath(lpFileName, &status, &exists);
+            document = files.document(path, status, exists);
+            if (batch.depth > 0)
+                batch.documents.emplace(lpFileName, document);
+        }
     }
 
     if (!lpAppName)
@@ -319,6 +342,8 @@ BOOL writeProfileString(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString, LPC
     if (hasLineBreak(value))
         return FALSE;
 
+    // Another name may spell the same file, so a write makes a batch forget everything it saw.
+    readBatch().documents.clear();
     ProfileCache& files = cache();
     const std::lock_guard lock(files.mutex());
     struct stat status;
@@ -383,3 +408,18 @@ BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpStr
         return FALSE;
     }
 }
+
+namespace platform
+{
+ProfileReadBatch::ProfileReadBatch()
+{
+    ++readBatch().depth;
+}
+
+ProfileReadBatch::~ProfileReadBatch()
+{
+    ReadBatch& batch = readBatch();
+    if (--batch.depth == 0)
+        batch.documents.clear();
+}
+} // namespace platform

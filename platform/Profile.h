@@ -29,3 +29,20 @@ extern "C" PLATFORM_API DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR 
 /// flush its cache) does nothing and returns non-zero.
 extern "C" PLATFORM_API BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString,
                                                         LPCSTR lpFileName);
+
+namespace platform
+{
+/// A run of profile reads that form one logical read, such as all the keys of one method. While
+/// a batch lives on the calling thread, each file name is resolved and checked against the disk
+/// once, at its first read, and later reads of the same name use that parse; so many keys cost
+/// one check instead of one each. A write through the profile functions ends the batch's trust in
+/// what it has seen. Batches nest; the outermost one decides.
+class PLATFORM_API ProfileReadBatch
+{
+  public:
+    ProfileReadBatch();
+    ~ProfileReadBatch();
+    ProfileReadBatch(const ProfileReadBatch&) = delete;
+    ProfileReadBatch& operator=(const ProfileReadBatch&) = delete;
+};
+} // namespace platform

@@ -274,6 +274,30 @@ TEST_F(ProfileTest, SeesChangesMadeBehindItsBack)
     EXPECT_EQ(get("S", "k"), "<default>");
 }
 
+TEST_F(ProfileTest, ABatchChecksEachFileOnceAndSeesItsOwnWrites)
+{
+    writeText(path(), "[S]\nk=one\nj=1\n");
+    {
+        const platform::ProfileReadBatch batch;
+        EXPECT_EQ(get("S", "k"), "one");
+        // A change behind the profile functions' back during the batch is not looked for: the
+        // batch is one logical read of the file as it was at its first read.
+        writeText(path(), "[S]\nk=two\nj=2\n");
+        EXPECT_EQ(get("S", "j"), "1");
+        {
+            const platform::ProfileReadBatch nested;
+            EXPECT_EQ(get("S", "k"), "one");
+        }
+        EXPECT_EQ(get("S", "k"), "one") << "an inner batch must not end the outer one";
+        // A write through the profile functions is seen at once, also under another spelling.
+        ASSERT_TRUE(put("S", "k", "three", "c:\\METHOD.INI"));
+        EXPECT_EQ(get("S", "k"), "three");
+        EXPECT_EQ(get("S", "j"), "2");
+    }
+    writeText(path(), "[S]\nk=four\n");
+    EXPECT_EQ(get("S", "k"), "four") << "after the batch every read checks the file again";
+}
+
 TEST_F(ProfileTest, WritingCreatesTheFileAndTheSection)
 {
     ASSERT_TRUE(put("Tessaly Options", "Ion Mode", "ESP"));
