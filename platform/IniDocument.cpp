@@ -2,6 +2,8 @@
 // that comments, unknown lines, other sections and line ends stay exactly as they were.
 #include "platform/IniDocument.h"
 
+#include "platform/Ascii.h"
+
 #include <cstring>
 
 namespace
@@ -11,20 +13,8 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-char foldCase(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (foldCase(a[i]) != foldCase(b[i]))
-            return false;
-    return true;
-}
+using platform::detail::equalsNoCase;
+using platform::detail::foldCase;
 
 // Narrows [begin, end) of text to its non-blank middle.
 void trim(const std::string& text, size_t& begin, size_t& end)

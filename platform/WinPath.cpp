@@ -3,6 +3,7 @@
 // same directory differently ("Acqudb", "AcquDB").
 #include "platform/WinPath.h"
 
+#include "platform/Ascii.h"
 #include "platform/WinPathDetail.h"
 
 #include <algorithm>
@@ -27,20 +28,8 @@ bool isPosixSeparator(char c)
     return c == '/';
 }
 
-char foldCase(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (foldCase(a[i]) != foldCase(b[i]))
-            return false;
-    return true;
-}
+using platform::detail::equalsNoCase;
+using platform::detail::foldCase;
 
 // Everything after a zero byte is invisible to the C interfaces the paths end up in.
 std::string_view beforeZero(std::string_view text)
