@@ -53,5 +53,13 @@ class ScratchDirectory
 // The commands, by group.
 int methodShow(const std::vector<std::string>& args, std::ostream& out);
 int methodSet(const std::vector<std::string>& args, std::ostream& out);
+int methodValidate(const std::vector<std::string>& args, std::ostream& out);
+int methodMove(const std::vector<std::string>& args, std::ostream& out);
 int groups(const std::vector<std::string>& args, std::ostream& out);
+int quan(const std::vector<std::string>& args, std::ostream& out);
+int sampleListConvert(const std::vector<std::string>& args, std::ostream& out);
+int methodDbShow(const std::vector<std::string>& args, std::ostream& out);
+int methodDbStage1(const std::vector<std::string>& args, std::ostream& out);
+int tuneShow(const std::vector<std::string>& args, std::ostream& out);
+int tuneLoad(const std::vector<std::string>& args, std::ostream& out);
 } // namespace tessaly

@@ -1,6 +1,7 @@
 #include "apps/Tessaly.h"
 
 #include "apps/Commands.h"
+#include "apps/ConsoleUserInterface.h"
 #include "kelvane/KelvaneHost.h"
 #include "platform/WinPath.h"
 
@@ -13,7 +14,31 @@ namespace
 {
 constexpr const char* kUsage = "usage: tessaly [--data-dir DIR] method show FILE.tym\n"
                                "       tessaly [--data-dir DIR] method set FILE.tym Key=Value...\n"
-                               "       tessaly [--data-dir DIR] groups LIST.csv\n";
+                               "       tessaly [--data-dir DIR] method validate FILE.tym --project DIR.PRO\n"
+                               "                   [--compounds LIST] [--analysis LIST] [run options]\n"
+                               "           prints the findings; exit 0 when valid (warnings only), 1 on errors\n"
+                               "           run options: --no-analysis (optimise only, no acquisition and\n"
+                               "           quantitation), --auto-quantify (integrate, calibrate, quantify),\n"
+                               "           --calibration NAME, --base-quan-method FILE, --export-lims,\n"
+                               "           --concatenate-group (export per group to a base name),\n"
+                               "           --lims-file FILE, --pre-run PROCESS, --post-run PROCESS, --unattended\n"
+                               "       tessaly [--data-dir DIR] method move FILE.tym --project DIR.PRO\n"
+                               "           rewrites the method's tune, quan and LC method paths into DIR.PRO\n"
+                               "       tessaly [--data-dir DIR] groups LIST.csv\n"
+                               "       tessaly [--data-dir DIR] quan LIST [--group N --set-method PATH]\n"
+                               "                   [--choose-dump-file [--dialog-answer PATH]]\n"
+                               "           opens LIST (.csv, .txt, .spl, .olb, .sdb) as the quantify step does and\n"
+                               "           prints each group's title, samples (from 1), method, curve and dump\n"
+                               "           file; --set-method writes the method of group N (from 1) into LIST\n"
+                               "       tessaly [--data-dir DIR] samplelist convert IN OUT\n"
+                               "           converts a sample list between CSV and .spl (by extension)\n"
+                               "       tessaly [--data-dir DIR] methoddb show FILE.mdb\n"
+                               "           prints every record of a quan method database, tab-separated\n"
+                               "       tessaly [--data-dir DIR] methoddb stage1 FILE.mdb --mass TEXT --steps N --span W\n"
+                               "                   [--template T.mdb]\n"
+                               "           writes the stage-1 quan method of an optimisation injection and prints it\n"
+                               "       tessaly [--data-dir DIR] tune show [FILE] | tune load FILE\n"
+                               "           shows a tune file (or the tune loaded), or loads one into the instrument\n";
 
 // The driver's commands: one or two command words, then the command's own arguments.
 struct Entry
@@ -24,10 +49,18 @@ struct Entry
 constexpr Entry kCommands[] = {
     {"method show", methodShow},
     {"method set", methodSet},
+    {"method validate", methodValidate},
+    {"method move", methodMove},
     {"groups", groups},
+    {"quan", quan},
+    {"samplelist convert", sampleListConvert},
+    {"methoddb show", methodDbShow},
+    {"methoddb stage1", methodDbStage1},
+    {"tune show", tuneShow},
+    {"tune load", tuneLoad},
 };
 
-int dispatch(const std::vector<std::string>& args, std::ostream& out)
+int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     std::vector<std::string> rest = args;
     std::string dataDirectory;
@@ -47,6 +80,9 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out)
         return kOk;
     }
     kelvane::install(dataDirectory.empty() ? platform::dataDirectory() : dataDirectory);
+    // The engine's message boxes reach the person at the terminal as lines on the error stream.
+    ConsoleUserInterface console(err);
+    platform::ScopedUserInterface shownOnConsole(console);
 
     const std::string oneWord = rest[0];
     const std::string twoWords = rest.size() > 1 ? rest[0] + " " + rest[1] : oneWord;
@@ -65,7 +101,7 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
 {
     try
     {
-        return dispatch(args, out);
+        return dispatch(args, out, err);
     }
     catch (const BadInput& e)
     {

@@ -137,11 +137,12 @@ int sampleGroupColumn()
 
 // The expression of a row. A column the row does not have (the host reports -1 for a field it
 // does not know) reads as the empty text, which puts the row in the unlabelled group.
-CString rowExpression(const CSampleListMem& list, int row, int column)
+const CString& rowExpression(const CSampleListMem& list, int row, int column)
 {
+    static const CString empty;
     const CSampleListRow& cells = list[row];
     if (column < 0 || column >= cells.GetSize())
-        return CString();
+        return empty;
     return cells[column].GetString();
 }
 } // namespace
@@ -156,9 +157,17 @@ void groups::detail::splitGroups(CGroupArray& groups, const CSampleListMem& list
     // Each row is compared with the row before it only, through the label of the group it
     // started or joined; keeping that label avoids rebuilding it for every row.
     CString previous_label;
+    const CString* previous_text = nullptr;
     for (int row = 0; row < rows; ++row)
     {
-        const CGroupItemList items(rowExpression(list, row, column));
+        // Equal texts parse to equal labels, so a row that repeats the text of the row before it
+        // joins that row's group without being parsed; long runs of one text are the usual case.
+        const CString& text = rowExpression(list, row, column);
+        const bool repeats = previous_text && text == *previous_text;
+        previous_text = &text;
+        if (repeats)
+            continue;
+        const CGroupItemList items(text);
         const CString label = items;
         if (row > 0 && label == previous_label)
             continue;

@@ -116,7 +116,10 @@ bool parseCsv(std::string_view text, CsvTable& table, std::string& error)
     table = CsvTable();
     constexpr std::string_view bom = "\xEF\xBB\xBF";
     if (text.substr(0, bom.size()) == bom)
+    {
         text.remove_prefix(bom.size());
+        table.byteOrderMark = true;
+    }
 
     Reader reader(text);
     std::vector<std::string> fields;
@@ -157,7 +160,7 @@ bool parseCsv(std::string_view text, CsvTable& table, std::string& error)
 
 std::string formatCsv(const CsvTable& table)
 {
-    std::string out;
+    std::string out = table.byteOrderMark ? "\xEF\xBB\xBF" : "";
     auto writeRecord = [&out](const std::vector<std::string>& fields) {
         for (std::size_t i = 0; i < fields.size(); ++i)
         {

@@ -16,6 +16,8 @@ struct CsvTable
 {
     std::vector<std::string> header;
     std::vector<std::vector<std::string>> rows;
+    // Whether the text began with a UTF-8 byte-order mark, so writing the table back keeps it.
+    bool byteOrderMark = false;
 };
 
 /// Parses text into table. Accepts CRLF and LF line ends, a UTF-8 byte-order mark, quoted fields
@@ -26,7 +28,8 @@ struct CsvTable
 /// names.
 KELVANE_API bool parseCsv(std::string_view text, CsvTable& table, std::string& error);
 
-/// The CSV text of table: the header, then each row; fields holding a separator, a quote, a
-/// line break or surrounding blanks are quoted. Lines end in CRLF, as RFC 4180 writes them.
+/// The CSV text of table (after a byte-order mark when the table has one): the header, then each
+/// row; fields holding a separator, a quote, a line break or surrounding blanks are quoted. Lines
+/// end in CRLF, as RFC 4180 writes them.
 KELVANE_API std::string formatCsv(const CsvTable& table);
 } // namespace kelvane

@@ -45,26 +45,13 @@ bool readWholeFile(const std::string& path, std::string& text, std::string& erro
     text = buffer.str();
     return true;
 }
-} // namespace
 
-bool readFormattedSampleList(const std::string& posixPath, CSampleListMem& list, FormattedListColumns& columns,
-                             std::string& error)
+// Column of the table -> field of the host's table, or -1 for a column that is not stored.
+// Returns false when two columns name the same field.
+bool mapColumns(const CsvTable& table, std::vector<int>& fieldOf, FormattedListColumns& columns, std::string& error)
 {
-    list.RemoveAllRows();
+    fieldOf.assign(table.header.size(), -1);
     columns = FormattedListColumns();
-
-    std::string text;
-    if (!readWholeFile(posixPath, text, error))
-        return false;
-    CsvTable table;
-    if (!parseCsv(text, table, error))
-    {
-        error = posixPath + ": " + error;
-        return false;
-    }
-
-    // Column of the file -> field of the host's table, or -1 for a column that is not stored.
-    std::vector<int> fieldOf(table.header.size(), -1);
     std::vector<bool> seen(static_cast<size_t>(CSampleList::m_nSLFieldDefs), false);
     for (size_t c = 0; c < table.header.size(); ++c)
     {
@@ -77,7 +64,7 @@ bool readFormattedSampleList(const std::string& posixPath, CSampleListMem& list,
         }
         if (seen[static_cast<size_t>(field)])
         {
-            error = posixPath + ": the column " + name + " appears twice";
+            error = "the column " + name + " appears twice";
             columns = FormattedListColumns();
             return false;
         }
@@ -85,13 +72,80 @@ bool readFormattedSampleList(const std::string& posixPath, CSampleListMem& list,
         fieldOf[c] = field;
         columns.fields.push_back(name);
     }
+    return true;
+}
+} // namespace
 
-    for (const auto& record : table.rows)
+bool listFromTable(CsvTable& table, CSampleListMem& list, FormattedListColumns& columns, std::string& error)
+{
+    list.RemoveAllRows();
+    std::vector<int> fieldOf;
+    if (!mapColumns(table, fieldOf, columns, error))
+        return false;
+    for (auto& record : table.rows)
     {
         CSampleListRow& row = list[list.AddRow()];
-        for (size_t c = 0; c < record.size(); ++c)
+        for (size_t c = 0; c < record.size() && c < fieldOf.size(); ++c)
             if (fieldOf[c] >= 0)
                 row[fieldOf[c]].SetString(record[c].c_str(), CKVVariant::kTypeString);
+        std::vector<std::string>().swap(record);
+    }
+    table.rows.clear();
+    return true;
+}
+
+bool mergeListIntoTable(const CSampleListMem& list, CsvTable& table, std::string& error)
+{
+    std::vector<int> fieldOf;
+    FormattedListColumns columns;
+    if (!mapColumns(table, fieldOf, columns, error))
+        return false;
+
+    std::vector<bool> present(static_cast<size_t>(CSampleList::m_nSLFieldDefs), false);
+    for (const int field : fieldOf)
+        if (field >= 0)
+            present[static_cast<size_t>(field)] = true;
+    const bool fresh = table.header.empty();
+    for (int field = 0; field < CSampleList::m_nSLFieldDefs; ++field)
+    {
+        if (present[static_cast<size_t>(field)])
+            continue;
+        bool used = fresh;
+        for (int r = 0; r < list.GetSize() && !used; ++r)
+            used = !list[r][field].GetString().IsEmpty();
+        if (!used)
+            continue;
+        table.header.push_back(CSampleList::m_SampleListDefinition[field].szName);
+        fieldOf.push_back(field);
+    }
+
+    table.rows.resize(static_cast<size_t>(list.GetSize()));
+    for (size_t r = 0; r < table.rows.size(); ++r)
+    {
+        std::vector<std::string>& record = table.rows[r];
+        record.resize(table.header.size());
+        const CSampleListRow& row = list[static_cast<int>(r)];
+        for (size_t c = 0; c < record.size(); ++c)
+            if (fieldOf[c] >= 0)
+                record[c] = row[fieldOf[c]].GetString().str();
+    }
+    return true;
+}
+
+bool readFormattedSampleList(const std::string& posixPath, CSampleListMem& list, FormattedListColumns& columns,
+                             std::string& error)
+{
+    list.RemoveAllRows();
+    columns = FormattedListColumns();
+
+    std::string text;
+    if (!readWholeFile(posixPath, text, error))
+        return false;
+    CsvTable table;
+    if (!parseCsv(text, table, error) || !listFromTable(table, list, columns, error))
+    {
+        error = posixPath + ": " + error;
+        return false;
     }
     return true;
 }

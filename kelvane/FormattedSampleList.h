@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/host.h"
+#include "kelvane/Csv.h"
 
 #include <string>
 #include <vector>
@@ -24,4 +25,20 @@ struct FormattedListColumns
 /// one field twice.
 KELVANE_API bool readFormattedSampleList(const std::string& posixPath, CSampleListMem& list,
                                          FormattedListColumns& columns, std::string& error);
+
+/// Replaces the rows of list with the records of table, as readFormattedSampleList stores a
+/// file's. The table's rows are consumed (moved from) to keep a large list's peak memory low.
+/// Returns false, with list left without rows and the reason (the column's name) in error, when
+/// the header names one field twice.
+KELVANE_API bool listFromTable(CsvTable& table, CSampleListMem& list, FormattedListColumns& columns,
+                               std::string& error);
+
+/// Writes the cells of list into table, the current content of the list's file, so that writing
+/// the table back changes only what the host's fields hold: columns the host does not define keep
+/// their text, row by row, and the file's column order and headings stay. A field that has no
+/// column gets one at the end when some row holds text in it; a table without a header (a new
+/// file) gets every field of the host's table. Rows beyond the list are dropped, and new rows
+/// have empty unknown cells. Returns false, with table unchanged, when its header names a field
+/// twice.
+KELVANE_API bool mergeListIntoTable(const CSampleListMem& list, CsvTable& table, std::string& error);
 } // namespace kelvane

@@ -3,7 +3,10 @@
 #pragma once
 
 #include "host/host.h"
+#include "kelvane/SimulatedInstrument.h"
 
+#include <map>
+#include <memory>
 #include <string>
 
 namespace kelvane
@@ -55,6 +58,112 @@ class KELVANE_API KelvaneHost : public host::Host
     int GetSystemListValue(const char* section, const char* key, int flags, tag_HXFILE& out) override;
     /// Stores the host path of value under key of section; non-zero when the file was written.
     int SetSystemListValue(const char* section, const char* key, const tag_HXFILE& value, int flags) override;
+
+    // ---- Secure file-access library: output stream (OutputStream.cpp) --------------------------
+    /// Opens path (a host path) for writing. What is written goes to a temporary file beside it,
+    /// which replaces the file in one rename at every flush and at close: watchers and readers see
+    /// the old or the new file, never a half-written one, and a reader holding the old file open
+    /// keeps the old contents. Without app or ate (or with trunc) the file starts empty; with them
+    /// it starts as a copy of the old one. A replaced file keeps its permission bits, a new one
+    /// gets prot (less the umask). C:\temp is created, private to the user, when missing. Null
+    /// when mode lacks out or has in, when the file or its directory is a symbolic link (refused,
+    /// so nobody can redirect the write), is not a regular file, or cannot be created.
+    std::unique_ptr<std::ostream> OpenOutputStream(const char* path, std::ios_base::openmode mode, int prot) override;
+
+    // ---- Secure file-access, utility, raw-file and system-list libraries: the real file system
+    // through the host-path mapping (kelvane/FileAccess.cpp). Failures set the platform's last error.
+    /// Opens or creates path as the platform's CreateFileA does: dispositions CREATE_NEW (1),
+    /// CREATE_ALWAYS (2), OPEN_EXISTING (3), OPEN_ALWAYS (4) and TRUNCATE_EXISTING (5); a directory
+    /// opens only with FILE_FLAG_BACKUP_SEMANTICS. An open that the share modes of a handle already
+    /// open on the file forbid (in this process, or an exclusive one in another process) fails with
+    /// ERROR_SHARING_VIOLATION, before anything is created or truncated.
+    HANDLE CreateFileS(const char* path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                       DWORD flagsAndAttributes, HANDLE templateFile, int audit) override;
+    /// Closes a handle of CreateFileS; 0 (ERROR_INVALID_HANDLE) for any other value.
+    BOOL CloseHandleS(HANDLE handle) override;
+    /// The host's temporary directory (platform::hostTemporaryDirectory), ending in a backslash.
+    DWORD GetTempPathSA(DWORD size, char* buffer) override;
+    /// Matches the file-name part of pattern, with * and ? and without regard to case, against the
+    /// entries of its directory ("." and ".." excluded), in byte order of the names. A pattern
+    /// ending in ".*" also matches the name without an extension, as on the platform.
+    HANDLE FindFirstFileSA(const char* pattern, WIN32_FIND_DATAA& found) override;
+    BOOL FindNextFileSA(HANDLE search, WIN32_FIND_DATAA& found) override;
+    BOOL FindCloseS(HANDLE search) override;
+    /// Deletes a file (a symbolic link itself, never its target); refuses a directory
+    /// (ERROR_ACCESS_DENIED) and a file open without FILE_SHARE_DELETE (ERROR_SHARING_VIOLATION).
+    BOOL DeleteFileS(const char* path) override;
+    /// 1 when path names a directory (symbolic links followed).
+    int DirectoryExists(const char* path) override;
+    /// Erases the raw-data directory path (its last component ends in ".RAW", whatever the case)
+    /// and everything in it; 0 when erased. Refuses (non-zero) a path with a "." or ".." component,
+    /// a drive root, a symbolic link and anything but a directory; symbolic links inside are removed,
+    /// never followed.
+    int RawFileErase(const char* path) override;
+    /// The system list is read from its file at every lookup, so there is nothing to reload: 1
+    /// when the file is readable or absent, 0 when it exists but cannot be read.
+    int RefreshSystemList() override;
+
+    // ---- Sample-list library and the utility library's file dialog (SampleListFiles.cpp,
+    // NormalFileDialog.cpp) ----------------------------------------------------------------
+    /// Reads the list file at path (a host path) into list: a database (".spl", SQLite) for
+    /// kDatabase, CSV otherwise, each column that names a host field stored in it. Returns 0, with
+    /// list left without rows and the reason in GetSampleListError, when the file cannot be read.
+    int ReadSampleList(CSampleListMem& list, host::SampleListKind kind, const char* path,
+                       const tag_SELECT_DATATYPE& type) override;
+    /// Writes the cells of list back to its file (GetFileName), keeping what the file holds besides
+    /// the host's fields, all or nothing. Returns 0 with the reason in GetSampleListError when the
+    /// file could not be read back or written.
+    int WriteSampleList(const CSampleListMem& list, host::SampleListKind kind) override;
+    /// The reason the last sample-list read or write failed; empty after one that succeeded.
+    const std::string& GetSampleListError() const;
+
+    /// Answers the dialog with the path set by SetNormalFileAnswer: its directory, name and
+    /// extension go into the request, whose other fields are kept, and the result is 1. With no
+    /// answer set, or one that does not fit the request's texts, the dialog is cancelled (0) and
+    /// the request is not changed. A headless host has no one to ask, so the driver or the test
+    /// gives the answer beforehand.
+    short GenGetNormalFile(HINSTANCE instance, HWND owner, tag_FILE_DIALOG_REQUEST& request) override;
+    /// Sets the path (a host path) that GenGetNormalFile answers from now on.
+    void SetNormalFileAnswer(const std::string& hostPath);
+    /// Makes GenGetNormalFile cancel from now on.
+    void ClearNormalFileAnswer();
+
+  private:
+    std::string sampleListError_;
+    bool hasNormalFileAnswer_ = false;
+    std::string normalFileAnswer_;
+
+  public:
+    // ---- Method-database library (MethodDatabase.cpp): ".mdb" files are SQLite databases of
+    // method records; and the host instrument interface (SimulatedInstrument.cpp) ----------------
+    /// Opens the database the descriptor names (type 15): mode 8 creates it, or empties one of
+    /// this host's; mode 20 opens one for writing; mode 17 opens one for reading and sets the
+    /// descriptor's record count to the count stored, cut to the records present and sound. A
+    /// file that is not a method database of this host is refused and left as it is. 0 when open.
+    int DmDB3Open(tag_METHOD_DB_DESCRIPTOR& descriptor, int mode) override;
+    /// Closes the database; one opened for writing stores the descriptor's record count (below 0
+    /// as 0). 0 when closed; -1 for a database not open or a count that could not be stored.
+    int DmDB3Close(tag_METHOD_DB_DESCRIPTOR& descriptor) override;
+    /// Fills record with a default quan entry for one compound; 1.
+    int GetDefaultMethod(tag_METHOD_RECORD& record) override;
+    /// Reads record index (from 1) of the database named (or, for a name without a file, of the
+    /// one "METHOD_DB" selects); 0, record unchanged, when it is missing or not of the record's size.
+    int MethodGetRecord(const tag_HXFILE& name, int index, tag_METHOD_RECORD& record) override;
+    /// Appends record (index -1) or rewrites record index in place, in one transaction; returns the
+    /// record number written, -1 when the database is not ours, the record is missing or the write
+    /// failed (the database then keeps every record it had).
+    int MethodWriteRecord(const tag_HXFILE& name, int index, const tag_METHOD_RECORD& record, int arg4,
+                          int arg5) override;
+    /// The host's one simulated instrument, made at first use; the host places it in the options
+    /// record's m_pInstrument.
+    SimulatedInstrument& instrument();
+
+  private:
+    // The POSIX path of the method database a call names; empty when it names none.
+    std::string methodDatabasePath(const tag_HXFILE& name);
+    // Databases between DmDB3Open and DmDB3Close, by POSIX path, with the mode they were opened in.
+    std::map<std::string, int> openMethodDatabases_;
+    std::unique_ptr<SimulatedInstrument> instrument_;
 
   private:
     int configuredSamples_ = 0; // 0: not set; read the configuration file

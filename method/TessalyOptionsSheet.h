@@ -55,4 +55,38 @@ class BRENMO_API CTessalyOptionsSheet
     /// no finite number ("nan", "inf", "1e999") also reads as 0. Returns 0 with the default for an
     /// absent or empty value.
     static int ReadFromFile(const CString& strFile, double& dValue, const CString& strKey, double dDefault);
+
+    // Project paths. A project is a directory whose name ends in ".PRO"; a method's files live in
+    // directories below it.
+
+    /// Replaces path by its project key: the upper-cased drive and directory up to the project
+    /// directory's ".PRO" (C:\X\P.PRO\Tune\a.ipr gives C:\X\P). A path outside any project
+    /// gives its own upper-cased drive and directory; a bare file name gives the empty text.
+    static void GetProject(CString& strPath);
+
+    /// Moves path into the project strProject (a ".PRO" directory path, normally ending in a
+    /// backslash): its part up to and including ".PRO" is replaced by strProject as given. A path
+    /// outside any project, a bare name and the empty text are left unchanged.
+    static void ChangeDirectoryInString(CString& strPath, const CString& strProject);
+
+    /// Stores strProject as the options' project and moves the tune files, quan methods, LC
+    /// methods, calibration and LIMS export file into it. The method file and the compound and
+    /// analysis lists stay where they are.
+    static void SetProjectPaths(const CString& strProject, CBrenmoOptions& options);
+
+    /// Checks the options against their project: files chosen, lists and method file opening,
+    /// volumes positive, files inside the project. strMessages receives every error and warning
+    /// found, each a line ending in "\n" (empty when none). Clears m_bPreRun and m_bPostRun when
+    /// their process is not named. Returns 1 when no error (warnings allowed) was found, else 0.
+    static int Validate(CString& strMessages, CBrenmoOptions& options);
+
+    /// Collapses every run of backslashes in text to one, in place, except that the first two
+    /// characters are never merged, so a network path's leading pair survives. Texts shorter
+    /// than three characters, and a null text, are left alone.
+    static void RemoveDoubleSlashes(char* text);
+
+    /// Sets strName to the path of a new method: "Untitled" with the method file extension in
+    /// the directory of the host's current method database (system-list key "METHOD_DB"). With
+    /// no method database it is the bare name "Untitled.tym".
+    static void CreateDefaultName(CString& strName);
 };

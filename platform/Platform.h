@@ -3,7 +3,9 @@
 
 #include "platform/CString.h"
 #include "platform/Collections.h"
+#include "platform/LastError.h"
 #include "platform/Profile.h"
 #include "platform/SplitPath.h"
+#include "platform/UserInterface.h"
 #include "platform/WinPath.h"
 #include "platform/WinTypes.h"

@@ -1,0 +1,278 @@
+// The stand-in's method databases: records round trip, counts, and damaged or foreign files.
+#include "kelvane/KelvaneHost.h"
+#include "platform/TestDirectory.h"
+#include "platform/WinPath.h"
+
+#include <csignal>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <string>
+#include <sys/resource.h>
+
+namespace
+{
+namespace fs = std::filesystem;
+using platform::testing::readText;
+using platform::testing::writeText;
+
+class MethodDatabase : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        ASSERT_NE(kelvane::install(dir_.path()), nullptr);
+    }
+    void TearDown() override
+    {
+        kelvane::uninstall();
+    }
+
+    // The descriptor and name of the database file "name" in the test directory.
+    struct Db
+    {
+        tag_METHOD_DB_DESCRIPTOR descriptor;
+        tag_HXFILE name;
+    };
+    Db db(const char* file) const
+    {
+        Db d;
+        EXPECT_EQ(ConvertPathToHxFile(&d.name, platform::toHostPath(dir_.file(file)).c_str()), 1);
+        d.descriptor.SetType(tag_METHOD_DB_DESCRIPTOR::kTypeMethod);
+        d.descriptor.SetName(d.name);
+        return d;
+    }
+    static tag_METHOD_RECORD recordFor(int function)
+    {
+        tag_METHOD_RECORD r;
+        GetDefaultMethod(&r);
+        r.SetFunctionNumber(function);
+        r.SetMassText(std::to_string(100 * function).c_str());
+        return r;
+    }
+    // Writes records 1 to n and closes with count.
+    void writeDatabase(const char* file, int n, int count)
+    {
+        Db d = db(file);
+        ASSERT_EQ(DmDB3Open(&d.descriptor, DMDB3_MODE_CREATE), 0);
+        for (int i = 1; i <= n; ++i)
+        {
+            const tag_METHOD_RECORD r = recordFor(i);
+            ASSERT_EQ(MethodWriteRecord(&d.name, -1, &r, 0, 0), i);
+        }
+        d.descriptor.SetRecordCount(count);
+        ASSERT_EQ(DmDB3Close(&d.descriptor), 0);
+    }
+    // Opens for reading; the reported count, or -1 when the open failed.
+    int openForReading(const char* file)
+    {
+        Db d = db(file);
+        d.descriptor.SetRecordCount(12345);
+        if (DmDB3Open(&d.descriptor, DMDB3_MODE_READ) != 0)
+            return -1;
+        EXPECT_EQ(DmDB3Close(&d.descriptor), 0);
+        return d.descriptor.RecordCount();
+    }
+    void sql(const char* file, const char* statements)
+    {
+        sqlite3* handle = nullptr;
+        ASSERT_EQ(sqlite3_open(dir_.file(file).c_str(), &handle), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(handle, statements, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(handle);
+        sqlite3_close(handle);
+    }
+
+    platform::testing::TestDirectory dir_;
+};
+
+TEST_F(MethodDatabase, RecordsRoundTripInOrderAndRewriteInPlace)
+{
+    writeDatabase("a.mdb", 3, 3);
+    Db d = db("a.mdb");
+    const tag_METHOD_RECORD changed = recordFor(42);
+    EXPECT_EQ(MethodWriteRecord(&d.name, 2, &changed, 1, 1), 2);
+    EXPECT_EQ(openForReading("a.mdb"), 3);
+
+    const int expected[] = {1, 42, 3};
+    for (int i = 1; i <= 3; ++i)
+    {
+        tag_METHOD_RECORD r;
+        ASSERT_EQ(MethodGetRecord(&d.name, i, &r), 1);
+        EXPECT_EQ(r.FunctionNumber(), expected[i - 1]);
+    }
+    tag_METHOD_RECORD untouched = recordFor(9);
+    for (int index : {0, -1, 4})
+    {
+        SCOPED_TRACE(index);
+        EXPECT_EQ(MethodGetRecord(&d.name, index, &untouched), 0);
+        EXPECT_EQ(untouched.FunctionNumber(), 9);
+    }
+    // Rewriting a record that is not there appends nothing.
+    for (int index : {0, -2, 4})
+        EXPECT_EQ(MethodWriteRecord(&d.name, index, &changed, 1, 1), -1);
+    EXPECT_EQ(openForReading("a.mdb"), 3);
+}
+
+TEST_F(MethodDatabase, CreatingEmptiesAnExistingDatabase)
+{
+    writeDatabase("a.mdb", 3, 3);
+    Db d = db("a.mdb");
+    ASSERT_EQ(DmDB3Open(&d.descriptor, DMDB3_MODE_CREATE), 0);
+    ASSERT_EQ(DmDB3Close(&d.descriptor), 0);
+    EXPECT_EQ(openForReading("a.mdb"), 0);
+    tag_METHOD_RECORD r;
+    EXPECT_EQ(MethodGetRecord(&d.name, 1, &r), 0);
+}
+
+TEST_F(MethodDatabase, ReaderNeverGetsMoreThanTheSoundRecords)
+{
+    struct Case
+    {
+        const char* name;
+        int written;
+        int storedCount;
+        const char* damage; // SQL run on the file after writing
+        int expectedCount;
+    };
+    const Case cases[] = {
+        {"count as written", 4, 4, "", 4},
+        {"count above the records", 3, 8, "", 3},
+        {"count below the records", 4, 2, "", 2},
+        {"negative count", 2, -5, "", 0},
+        {"short record", 4, 4, "UPDATE method_records SET record = zeroblob(100) WHERE number = 3", 2},
+        {"text record", 4, 4, "UPDATE method_records SET record = 'x' WHERE number = 2", 1},
+        {"gap", 4, 4, "DELETE FROM method_records WHERE number = 2", 1},
+        {"count not a number", 4, 4, "UPDATE method_header SET record_count = 'many'", 0},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        writeDatabase("b.mdb", c.written, c.storedCount);
+        if (*c.damage)
+            sql("b.mdb", c.damage);
+        EXPECT_EQ(openForReading("b.mdb"), c.expectedCount);
+        // A damaged record is refused on its own too; sound ones still read.
+        Db d = db("b.mdb");
+        tag_METHOD_RECORD r;
+        if (std::string(c.name) == "short record")
+        {
+            EXPECT_EQ(MethodGetRecord(&d.name, 3, &r), 0);
+            EXPECT_EQ(MethodGetRecord(&d.name, 4, &r), 1);
+        }
+    }
+}
+
+TEST_F(MethodDatabase, FilesThatAreNotMethodDatabasesAreRefusedAndLeftAlone)
+{
+    writeDatabase("good.mdb", 3, 3);
+    const std::string good = readText(dir_.file("good.mdb"));
+    struct Case
+    {
+        const char* name;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"text", "[Tune]\nIon Mode=ESP\n"},
+        {"truncated to its first page", good.substr(0, 4096)},
+        {"truncated mid-file", good.substr(0, good.size() / 2 + 7)},
+        {"header only", good.substr(0, 100)},
+        {"header damaged", std::string(16, 'x') + good.substr(16)},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        writeText(dir_.file("bad.mdb"), c.bytes);
+        const int count = openForReading("bad.mdb");
+        Db d = db("bad.mdb");
+        tag_METHOD_RECORD r;
+        int readable = 0;
+        for (int i = 1; i <= 4; ++i)
+            readable += MethodGetRecord(&d.name, i, &r);
+        // Either refused, or only whole records are read.
+        EXPECT_LE(count, 3);
+        EXPECT_LE(readable, 3);
+        if (count < 0)
+        {
+            EXPECT_NE(DmDB3Open(&d.descriptor, DMDB3_MODE_APPEND), 0);
+            const tag_METHOD_RECORD w = recordFor(1);
+            EXPECT_EQ(MethodWriteRecord(&d.name, -1, &w, 0, 0), -1);
+        }
+    }
+
+    // Another application's SQLite database: refused, and creating over it does not destroy it.
+    sql("other.db", "CREATE TABLE notes(text); INSERT INTO notes VALUES ('keep me')");
+    const std::string other = readText(dir_.file("other.db"));
+    EXPECT_EQ(openForReading("other.db"), -1);
+    Db d = db("other.db");
+    EXPECT_NE(DmDB3Open(&d.descriptor, DMDB3_MODE_CREATE), 0);
+    EXPECT_EQ(readText(dir_.file("other.db")), other);
+    EXPECT_EQ(openForReading("missing.mdb"), -1);
+    EXPECT_FALSE(fs::exists(dir_.file("missing.mdb")));
+}
+
+TEST_F(MethodDatabase, EmptyFileBecomesADatabaseWhenCreated)
+{
+    // CreateUniqueName reserves a name by creating an empty file.
+    writeText(dir_.file("TYPQ_001.mdb"), "");
+    EXPECT_EQ(openForReading("TYPQ_001.mdb"), -1);
+    writeDatabase("TYPQ_001.mdb", 2, 2);
+    EXPECT_EQ(openForReading("TYPQ_001.mdb"), 2);
+}
+
+TEST_F(MethodDatabase, NameWithoutFileUsesTheDatabaseMethodDbSelects)
+{
+    writeDatabase("selected.mdb", 2, 2);
+    Db d = db("selected.mdb");
+    ASSERT_EQ(SetSystemListValue("SystemList", "METHOD_DB", &d.name, 1), 1);
+    tag_HXFILE none;
+    tag_METHOD_RECORD r;
+    ASSERT_EQ(MethodGetRecord(&none, 2, &r), 1);
+    EXPECT_EQ(r.FunctionNumber(), 2);
+}
+
+TEST_F(MethodDatabase, ClosingWhatIsNotOpenFails)
+{
+    writeDatabase("a.mdb", 1, 1);
+    Db d = db("a.mdb");
+    EXPECT_EQ(DmDB3Close(&d.descriptor), -1);
+    d.descriptor.SetType(3);
+    EXPECT_NE(DmDB3Open(&d.descriptor, DMDB3_MODE_READ), 0);
+}
+
+// A full disk, made with the file-size limit: writes past it fail like writes to a full disk.
+TEST_F(MethodDatabase, FailedWriteKeepsTheRecordsWrittenBefore)
+{
+    writeDatabase("full.mdb", 2, 2);
+    Db d = db("full.mdb");
+    ASSERT_EQ(DmDB3Open(&d.descriptor, DMDB3_MODE_APPEND), 0);
+
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tight = old;
+    tight.rlim_cur = static_cast<rlim_t>(fs::file_size(dir_.file("full.mdb")));
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    int written = 2;
+    int result = 0;
+    for (int i = 0; i < 50 && result >= 0; ++i)
+    {
+        const tag_METHOD_RECORD r = recordFor(written + 1);
+        result = MethodWriteRecord(&d.name, -1, &r, 0, 0);
+        if (result > 0)
+            written = result;
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(result, -1);
+
+    d.descriptor.SetRecordCount(100);
+    EXPECT_EQ(DmDB3Close(&d.descriptor), 0);
+    EXPECT_EQ(openForReading("full.mdb"), written);
+    tag_METHOD_RECORD r;
+    for (int i = 1; i <= written; ++i)
+    {
+        ASSERT_EQ(MethodGetRecord(&d.name, i, &r), 1);
+        EXPECT_EQ(r.FunctionNumber(), i);
+    }
+    EXPECT_EQ(MethodGetRecord(&d.name, written + 1, &r), 0);
+}
+} // namespace
