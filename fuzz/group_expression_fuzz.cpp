@@ -3,6 +3,7 @@
 // labels are sorted, canonical and free of separators and empty names, and groups tile the rows.
 #include "groups/Group.h"
 #include "groups/GroupItemList.h"
+#include "groups/SplitGroups.h"
 #include "host/host.h"
 
 #include <algorithm>
@@ -179,6 +180,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const CGroupItemList whole{CString(text)};
     checkList(whole, text);
+    // The sample-list walk labels rows without building lists; it must agree with the list.
+    groups::detail::ExpressionLabel quickLabel;
+    check(CString(std::string_view(quickLabel(CString(text)))) == CString(whole), "the walk's label differs");
 
     const std::vector<std::string_view> lines = splitLines(text);
     const std::string_view first = lines.front();

@@ -147,6 +147,8 @@ const CString& rowExpression(const CSampleListMem& list, int row, int column)
 }
 } // namespace
 
+using groups::detail::ExpressionLabel;
+
 void groups::detail::splitGroups(CGroupArray& groups, const CSampleListMem& list, int column)
 {
     groups.RemoveAll();
@@ -156,19 +158,20 @@ void groups::detail::splitGroups(CGroupArray& groups, const CSampleListMem& list
 
     // Each row is compared with the row before it only, through the label of the group it
     // started or joined; keeping that label avoids rebuilding it for every row.
-    CString previous_label;
+    ExpressionLabel labelOf;
+    std::string previous_label;
     const CString* previous_text = nullptr;
     for (int row = 0; row < rows; ++row)
     {
         // Equal texts parse to equal labels, so a row that repeats the text of the row before it
-        // joins that row's group without being parsed; long runs of one text are the usual case.
+        // joins that row's group without being looked at further; long runs of one text are the
+        // usual case.
         const CString& text = rowExpression(list, row, column);
         const bool repeats = previous_text && text == *previous_text;
         previous_text = &text;
         if (repeats)
             continue;
-        const CGroupItemList items(text);
-        const CString label = items;
+        const std::string& label = labelOf(text);
         if (row > 0 && label == previous_label)
             continue;
         if (groups.GetSize() > 0)
@@ -177,7 +180,12 @@ void groups::detail::splitGroups(CGroupArray& groups, const CSampleListMem& list
             if (last.m_Samples.GetCount() < 2)
                 last.Add(row - 1);
         }
-        groups.Add(CGroup(items, row));
+        // Built in place: parsing straight into the new element saves a copy of its lists.
+        const int index = groups.GetSize();
+        groups.SetSize(index + 1);
+        CGroup& group = groups.ElementAt(index);
+        group.m_Items = text;
+        group.m_Samples.AddTail(row);
         previous_label = label;
     }
     CGroup& last = groups.ElementAt(groups.GetUpperBound());

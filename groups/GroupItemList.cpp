@@ -2,6 +2,7 @@
 #include "groups/GroupItemList.h"
 
 #include "groups/Ordinal.h"
+#include "groups/SplitGroups.h"
 
 #include <algorithm>
 #include <vector>
@@ -217,4 +218,39 @@ CString CGroupItemList::RemoveFirst(CString& text)
         text = text.Mid(at + 1);
     }
     return first;
+}
+
+const std::string& groups::detail::ExpressionLabel::operator()(const CString& expression)
+{
+    // The same steps as Parse, Sort and the label: trim, split at the separators, drop empty
+    // names, upper-case a-z, sort ordinally, join with single spaces.
+    constexpr std::string_view kBlanks = " \t\r\n\v\f";
+    const std::string& text = expression.str();
+    const size_t first = text.find_first_not_of(kBlanks);
+    upper_.assign(first == std::string::npos ? std::string_view() : std::string_view(text).substr(first));
+    upper_.resize(upper_.find_last_not_of(kBlanks) + 1);
+    for (char& c : upper_)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+
+    names_.clear();
+    const std::string_view all(upper_);
+    for (size_t at = 0; at <= all.size();)
+    {
+        const size_t end = std::min(all.find_first_of(kSeparators, at), all.size());
+        if (end > at)
+            names_.push_back(all.substr(at, end - at));
+        at = end + 1;
+    }
+    // string_view compares as unsigned char, the ordinal order of group names.
+    std::sort(names_.begin(), names_.end());
+
+    label_.clear();
+    for (size_t i = 0; i < names_.size(); ++i)
+    {
+        if (i > 0)
+            label_ += ' ';
+        label_ += names_[i];
+    }
+    return label_;
 }

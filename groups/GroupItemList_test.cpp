@@ -1,6 +1,8 @@
 // Tests of CGroupItemList: parsing group expressions, sorting, labels and comparisons.
 #include "groups/GroupItemList.h"
 
+#include "groups/SplitGroups.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -67,6 +69,10 @@ TEST(GroupItemList, ParsesSortsAndLabelsExpressions)
         CGroupItemList assigned{CString("zzz")};
         assigned = CString(c.expression);
         EXPECT_EQ(texts(assigned), c.items);
+
+        // The sample-list walk labels rows without building lists; it must agree exactly.
+        groups::detail::ExpressionLabel labelOf;
+        EXPECT_EQ(labelOf(CString(c.expression)), c.label);
     }
 }
 
