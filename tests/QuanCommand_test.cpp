@@ -1,6 +1,6 @@
 // tessaly quan and tessaly samplelist convert end to end, on the host stand-in over a temporary
 // data directory.
-#include "apps/Tessaly.h"
+#include "tests/DriverTest.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -18,50 +18,7 @@ const char* const kList = "FILE_NAME,SAMPLE_GROUP,METH_DB,Notes\n"
                           "S3,Urine,m0,keep 3\n"
                           "S4,,m0,keep 4\n";
 
-class QuanCommand : public ::testing::Test
-{
-  protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "tessaly-quan-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        fs::create_directories(root_ / "data");
-    }
-    void TearDown() override
-    {
-        fs::remove_all(root_);
-    }
-
-    struct Result
-    {
-        int status;
-        std::string out;
-        std::string err;
-    };
-    Result tessaly(std::vector<std::string> args)
-    {
-        args.insert(args.begin(), {"--data-dir", (root_ / "data").string()});
-        std::ostringstream out, err;
-        const int status = tessaly::run(args, out, err);
-        return {status, out.str(), err.str()};
-    }
-    std::string write(const std::string& name, const std::string& text)
-    {
-        const fs::path path = root_ / name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path.string();
-    }
-    static std::string read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    fs::path root_;
-};
+using QuanCommand = tests::DriverTest;
 
 TEST_F(QuanCommand, ListsEachGroupWithTitleSamplesAndCells)
 {

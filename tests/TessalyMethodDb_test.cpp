@@ -1,6 +1,6 @@
 // tessaly methoddb and tessaly tune end to end, on the host stand-in over a temporary data
 // directory.
-#include "apps/Tessaly.h"
+#include "tests/DriverTest.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,45 +12,7 @@ namespace
 {
 namespace fs = std::filesystem;
 
-class TessalyMethodDb : public ::testing::Test
-{
-  protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "tessaly-mdb-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-    }
-    void TearDown() override
-    {
-        fs::remove_all(root_);
-    }
-
-    struct Result
-    {
-        int status;
-        std::string out;
-        std::string err;
-    };
-    Result tessaly(std::vector<std::string> args)
-    {
-        args.insert(args.begin(), {"--data-dir", (root_ / "data").string()});
-        std::ostringstream out, err;
-        const int status = tessaly::run(args, out, err);
-        return {status, out.str(), err.str()};
-    }
-    std::string path(const char* name) const
-    {
-        return (root_ / name).string();
-    }
-    std::string write(const char* name, const std::string& text) const
-    {
-        std::ofstream(root_ / name, std::ios::binary) << text;
-        return path(name);
-    }
-
-    fs::path root_;
-};
+using TessalyMethodDb = tests::DriverTest;
 
 TEST_F(TessalyMethodDb, ShowPrintsTheStage1MethodRecordByRecord)
 {

@@ -1,6 +1,6 @@
 // tessaly method validate and method move end to end: the example project copied into a temporary
 // data directory, checked and moved by the driver on the host stand-in.
-#include "apps/Tessaly.h"
+#include "tests/DriverTest.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -12,14 +12,12 @@ namespace
 {
 namespace fs = std::filesystem;
 
-class TessalyValidate : public ::testing::Test
+class TessalyValidate : public tests::DriverTest
 {
   protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "tessaly-validate-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
+        DriverTest::SetUp();
         // The data directory is C:\ to the host, so the project is C:\Projects\Demo.PRO, which is
         // where the example method's paths point.
         projects_ = root_ / "data" / "Projects";
@@ -29,25 +27,6 @@ class TessalyValidate : public ::testing::Test
         method_ = project_ + "/Methods/Demo.tym";
         compounds_ = project_ + "/SampleDB/Compounds.csv";
         analysis_ = project_ + "/SampleDB/Analysis.csv";
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-
-    struct Result
-    {
-        int status;
-        std::string out;
-        std::string err;
-    };
-    Result tessaly(std::vector<std::string> args)
-    {
-        args.insert(args.begin(), {"--data-dir", (root_ / "data").string()});
-        std::ostringstream out, err;
-        const int status = tessaly::run(args, out, err);
-        return {status, out.str(), err.str()};
     }
     // method validate of the demo method against project with the demo's lists and more arguments.
     Result validate(const std::string& project, std::vector<std::string> more = {})
@@ -61,15 +40,6 @@ class TessalyValidate : public ::testing::Test
     {
         ASSERT_EQ(tessaly({"method", "set", method_, keyValue}).status, 0) << keyValue;
     }
-    static std::string read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    fs::path root_;
     fs::path projects_;
     std::string project_;
     std::string method_;

@@ -1,5 +1,5 @@
 // The command-line host driver end to end, on the host stand-in over a temporary data directory.
-#include "apps/Tessaly.h"
+#include "tests/DriverTest.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -11,57 +11,7 @@ namespace
 {
 namespace fs = std::filesystem;
 
-class TessalyDriver : public ::testing::Test
-{
-  protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "tessaly-test-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        fs::create_directories(root_ / "data");
-    }
-    void TearDown() override
-    {
-        fs::remove_all(root_);
-    }
-
-    struct Result
-    {
-        int status;
-        std::string out;
-        std::string err;
-    };
-    Result tessaly(std::vector<std::string> args)
-    {
-        args.insert(args.begin(), {"--data-dir", (root_ / "data").string()});
-        std::ostringstream out, err;
-        const int status = tessaly::run(args, out, err);
-        return {status, out.str(), err.str()};
-    }
-
-    std::string write(const std::string& name, const std::string& text)
-    {
-        const fs::path path = root_ / name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path.string();
-    }
-    static std::string read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-    static void expectOneLineError(const Result& r, const std::string& text)
-    {
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err, "tessaly: " + text + "\n");
-    }
-
-    fs::path root_;
-};
+using TessalyDriver = tests::DriverTest;
 
 // Every key of a method set to a value other than its default, and how `method show` prints it.
 struct KeyValue
