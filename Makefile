@@ -37,7 +37,7 @@ fuzz: deps
 		-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
 	cmake --build build/fuzz -j $(JOBS)
 	for f in build/fuzz/bin/*_fuzz; do \
-		n=$$(basename $$f); mkdir -p build/fuzz/corpus/$$n; \
+		n=$$(basename $$f _fuzz); mkdir -p build/fuzz/corpus/$$n; \
 		$$f -max_total_time=$(FUZZ_SECONDS) build/fuzz/corpus/$$n fuzz/corpus/$$n || exit 1; \
 	done
 

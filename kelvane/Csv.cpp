@@ -166,8 +166,12 @@ std::string formatCsv(const CsvTable& table)
         {
             if (i > 0)
                 out += ',';
-            // A lone empty field is quoted so that its line does not read back as a blank line.
-            if (!needsQuotes(fields[i]) && !(fields.size() == 1 && fields[i].empty()))
+            // A lone empty field is quoted so that its line does not read back as a blank line,
+            // and a first field that starts with the byte-order mark's bytes so that they do not
+            // read back as a mark.
+            const bool startsText = out.empty() || out == "\xEF\xBB\xBF";
+            const bool looksLikeMark = startsText && std::string_view(fields[i]).starts_with("\xEF\xBB\xBF");
+            if (!needsQuotes(fields[i]) && !(fields.size() == 1 && fields[i].empty()) && !looksLikeMark)
             {
                 out += fields[i];
                 continue;

@@ -20,8 +20,14 @@ TEST(Csv, ParsesWhatSpreadsheetsWrite)
     const Case cases[] = {
         {"plain LF", "A,B\n1,2\n3,4\n", {"A", "B"}, {{"1", "2"}, {"3", "4"}}},
         {"CRLF and no final line end", "A,B\r\n1,2\r\n3,4", {"A", "B"}, {{"1", "2"}, {"3", "4"}}},
-        {"byte-order mark", "\xEF\xBB\xBF" "A,B\n1,2\n", {"A", "B"}, {{"1", "2"}}},
-        {"quoted separator, quote and line break", "A,B\n\"x,y\",\"say \"\"hi\"\"\nthere\"\n", {"A", "B"},
+        {"byte-order mark",
+         "\xEF\xBB\xBF"
+         "A,B\n1,2\n",
+         {"A", "B"},
+         {{"1", "2"}}},
+        {"quoted separator, quote and line break",
+         "A,B\n\"x,y\",\"say \"\"hi\"\"\nthere\"\n",
+         {"A", "B"},
          {{"x,y", "say \"hi\"\nthere"}}},
         {"short rows padded", "A,B,C\n1\n1,2\n", {"A", "B", "C"}, {{"1", "", ""}, {"1", "2", ""}}},
         {"trailing empty fields beyond the header", "A,B\n1,2,,\n", {"A", "B"}, {{"1", "2"}}},
@@ -76,6 +82,14 @@ TEST(Csv, FormattedTextReadsBackUnchanged)
     ASSERT_TRUE(parseCsv(formatCsv(table), back, error)) << error;
     EXPECT_EQ(back.header, table.header);
     EXPECT_EQ(back.rows, table.rows);
+
+    // Bytes of a byte-order mark that belong to the first name (the file did not start with
+    // them) must not be taken for a mark when the table is read back.
+    CsvTable marked;
+    marked.header = {"\xEF\xBB\xBFS", "B"};
+    marked.rows = {{"1", "2"}};
+    ASSERT_TRUE(parseCsv(formatCsv(marked), back, error)) << error;
+    EXPECT_EQ(back.header, marked.header);
 
     CsvTable single;
     single.header = {"A"};
