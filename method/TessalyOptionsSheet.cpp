@@ -120,7 +120,9 @@ CBrenmoOptions& CTessalyOptionsSheet::OpenFile(const CString& strFile)
 
 int CTessalyOptionsSheet::SaveFile(const CString& strFile, const CBrenmoOptions& options)
 {
-    // Every key is attempted even after a failed write; one failure fails the save.
+    // Every key is attempted even after a failed write; one failure fails the save. The keys form
+    // one write of the method: the file is replaced once, with all of them, not once per key.
+    platform::ProfileWriteBatch batch;
     int result = 1;
     for (const auto& key : method::kMethodFileKeys)
     {
@@ -140,6 +142,8 @@ int CTessalyOptionsSheet::SaveFile(const CString& strFile, const CBrenmoOptions&
         if (!written)
             result = 0;
     }
+    if (!batch.commit())
+        result = 0;
     return result;
 }
 

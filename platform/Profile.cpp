@@ -17,6 +17,8 @@
 #include <string>
 #include <unistd.h>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -281,6 +283,46 @@ ReadBatch& readBatch()
     return batch;
 }
 
+// Writes a write batch holds back: the new text of each file, by resolved path, in the order of
+// the first write to it; written to disk when the outermost batch commits.
+struct WriteBatch
+{
+    int depth = 0;
+    bool failed = false; // a held write could not be written
+    std::vector<std::pair<std::string, std::shared_ptr<const IniDocument>>> pending;
+
+    std::shared_ptr<const IniDocument>* find(const std::string& path)
+    {
+        for (auto& [held, document] : pending)
+            if (held == path)
+                return &document;
+        return nullptr;
+    }
+};
+
+WriteBatch& writeBatch()
+{
+    thread_local WriteBatch batch;
+    return batch;
+}
+
+// Replaces the file at path with text and keeps its parse; false when it could not be written.
+bool writeThrough(ProfileCache& files, const std::string& path, std::shared_ptr<const IniDocument> document)
+{
+    const std::int64_t writtenAt = now();
+    if (!platform::writeFileAtomically(path, document->text()))
+    {
+        files.forget(path);
+        return false;
+    }
+    struct stat written;
+    if (stat(path.c_str(), &written) == 0)
+        files.remember(path, Stamp(written), writtenAt, std::move(document));
+    else
+        files.forget(path);
+    return true;
+}
+
 bool hasLineBreak(std::string_view text)
 {
     return text.find_first_of("\r\n") != std::string_view::npos;
@@ -308,6 +350,8 @@ DWORD getProfileString(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpDefault, LPS
             bool exists = false;
             const std::string path = platform::detail::resolveHostPath(lpFileName, &status, &exists);
             document = files.document(path, status, exists);
+            if (auto* held = writeBatch().find(path))
+                document = *held;
             if (batch.depth > 0)
                 batch.documents.emplace(lpFileName, document);
         }
@@ -350,6 +394,13 @@ BOOL writeProfileString(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString, LPC
     bool exists = false;
     const std::string path = platform::detail::resolveHostPath(lpFileName, &status, &exists);
     std::shared_ptr<const IniDocument> document = files.document(path, status, exists);
+    WriteBatch& held = writeBatch();
+    std::shared_ptr<const IniDocument>* pending = held.depth > 0 ? held.find(path) : nullptr;
+    if (pending)
+    {
+        document = *pending;
+        exists = true;
+    }
     if (exists && !document)
         return FALSE;
     if (!document && (!lpKeyName || !lpString))
@@ -365,18 +416,16 @@ BOOL writeProfileString(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString, LPC
     if (text.size() > kMaxFileSize)
         return FALSE;
 
-    const std::int64_t writtenAt = now();
-    if (!platform::writeFileAtomically(path, text))
+    auto written = std::make_shared<const IniDocument>(std::move(text));
+    if (held.depth > 0)
     {
-        files.forget(path);
-        return FALSE;
+        if (pending)
+            *pending = std::move(written);
+        else
+            held.pending.emplace_back(path, std::move(written));
+        return TRUE;
     }
-    struct stat written;
-    if (stat(path.c_str(), &written) == 0)
-        files.remember(path, Stamp(written), writtenAt, std::make_shared<const IniDocument>(std::move(text)));
-    else
-        files.forget(path);
-    return TRUE;
+    return writeThrough(files, path, std::move(written)) ? TRUE : FALSE;
 }
 } // namespace
 
@@ -421,5 +470,35 @@ ProfileReadBatch::~ProfileReadBatch()
     ReadBatch& batch = readBatch();
     if (--batch.depth == 0)
         batch.documents.clear();
+}
+} // namespace platform
+
+namespace platform
+{
+ProfileWriteBatch::ProfileWriteBatch()
+{
+    ++writeBatch().depth;
+}
+
+ProfileWriteBatch::~ProfileWriteBatch()
+{
+    commit();
+    --writeBatch().depth;
+}
+
+bool ProfileWriteBatch::commit()
+{
+    WriteBatch& batch = writeBatch();
+    if (batch.depth > 1)
+        return !batch.failed; // the outermost batch writes
+    ProfileCache& files = cache();
+    const std::lock_guard lock(files.mutex());
+    for (auto& [path, document] : batch.pending)
+        if (!writeThrough(files, path, std::move(document)))
+            batch.failed = true;
+    batch.pending.clear();
+    const bool ok = !batch.failed;
+    batch.failed = false;
+    return ok;
 }
 } // namespace platform

@@ -45,4 +45,23 @@ class PLATFORM_API ProfileReadBatch
     ProfileReadBatch(const ProfileReadBatch&) = delete;
     ProfileReadBatch& operator=(const ProfileReadBatch&) = delete;
 };
+
+/// A run of profile writes that form one logical write, such as all the keys of one method.
+/// While a batch lives on the calling thread, writes change the file's text in memory only (reads
+/// on this thread see them) and the outermost batch writes each file once, atomically, when it
+/// commits or ends. Each write's result then only says that the write was valid; commit() tells
+/// whether the files were written.
+class PLATFORM_API ProfileWriteBatch
+{
+  public:
+    ProfileWriteBatch();
+    /// Commits what is still held.
+    ~ProfileWriteBatch();
+    ProfileWriteBatch(const ProfileWriteBatch&) = delete;
+    ProfileWriteBatch& operator=(const ProfileWriteBatch&) = delete;
+
+    /// Writes every file the batch holds; true when all were written (also when none were held).
+    /// In a nested batch it writes nothing and reports the failures seen so far.
+    bool commit();
+};
 } // namespace platform

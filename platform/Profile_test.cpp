@@ -298,6 +298,36 @@ TEST_F(ProfileTest, ABatchChecksEachFileOnceAndSeesItsOwnWrites)
     EXPECT_EQ(get("S", "k"), "four") << "after the batch every read checks the file again";
 }
 
+TEST_F(ProfileTest, AWriteBatchWritesEachFileOnceWhenItCommits)
+{
+    writeText(path(), "; kept\n[S]\nk=old\n");
+    {
+        platform::ProfileWriteBatch batch;
+        ASSERT_TRUE(put("S", "k", "new"));
+        ASSERT_TRUE(put("S", "j", "added"));
+        {
+            platform::ProfileWriteBatch nested;
+            ASSERT_TRUE(put("T", "x", "1", "c:\\METHOD.INI"));
+            EXPECT_TRUE(nested.commit());
+        }
+        // Nothing reaches the disk before the outermost batch commits, but this thread reads
+        // what it wrote.
+        EXPECT_EQ(readText(path()), "; kept\n[S]\nk=old\n");
+        EXPECT_EQ(get("S", "k"), "new");
+        EXPECT_TRUE(batch.commit());
+        EXPECT_EQ(readText(path()), "; kept\n[S]\nk=new\nj=added\n\n[T]\nx=1\n");
+    }
+
+    // A file that cannot be written fails the commit, not the write that was held back.
+    const char* unwritable = "C:\\missing-directory\\method.ini";
+    platform::ProfileWriteBatch batch;
+    EXPECT_TRUE(put("S", "k", "v", unwritable));
+    EXPECT_TRUE(put("S", "k", "w"));
+    EXPECT_FALSE(batch.commit());
+    EXPECT_EQ(get("S", "k", "<default>", 1024, unwritable), "<default>");
+    EXPECT_EQ(get("S", "k"), "w") << "the other file of the batch is still written";
+}
+
 TEST_F(ProfileTest, WritingCreatesTheFileAndTheSection)
 {
     ASSERT_TRUE(put("Tessaly Options", "Ion Mode", "ESP"));
