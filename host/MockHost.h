@@ -4,6 +4,7 @@
 
 #include "host/host.h"
 
+#include <cstdio>
 #include <gmock/gmock.h>
 #include <utility>
 
@@ -136,6 +137,20 @@ class MockHost : public Host
     MOCK_METHOD(int, CalcIsotopeModel, (int arg1, const tag_ISOTOPE_REQUEST& request, tag_ORDERED_CLUST& result),
                 (override));
     MOCK_METHOD(void, cfree_ordered_clust, (tag_ORDERED_CLUST & list), (override));
+
+    /// Makes path forms work simply: a path form carries the whole path in its directory text, and
+    /// turning it back gives that text. For tests of code that only passes paths through.
+    void UsePathsInDirectoryText()
+    {
+        ON_CALL(*this, ConvertPathToHxFile).WillByDefault([](tag_HXFILE& out, const char* path) {
+            out.clear();
+            return out.SetDirectory(path) ? 1 : 0;
+        });
+        ON_CALL(*this, ConvertHxFileToPath).WillByDefault([](char* out, int limit, const tag_HXFILE& in) {
+            std::snprintf(out, static_cast<std::size_t>(limit), "%s", in.Directory().GetString());
+            return 1;
+        });
+    }
 };
 
 /// A mock host instrument; every operation returns 0 until a test says otherwise.

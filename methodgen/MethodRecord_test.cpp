@@ -19,10 +19,7 @@ class TemplateRecord : public ::testing::Test
   protected:
     TemplateRecord()
     {
-        ON_CALL(host_, ConvertPathToHxFile).WillByDefault([](tag_HXFILE& out, const char* path) {
-            out.clear();
-            return out.SetDirectory(path) ? 1 : 0;
-        });
+        host_.UsePathsInDirectoryText();
         // The host's default record: every byte 0xEE, so the engine's adjustments show.
         ON_CALL(host_, GetDefaultMethod).WillByDefault([](tag_METHOD_RECORD& record) {
             std::memset(record.bytes, 0xEE, sizeof record.bytes);

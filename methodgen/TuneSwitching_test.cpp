@@ -23,14 +23,7 @@ class TuneSwitching : public ::testing::Test
   protected:
     TuneSwitching()
     {
-        ON_CALL(host_, ConvertPathToHxFile).WillByDefault([](tag_HXFILE& out, const char* path) {
-            out.clear();
-            return out.SetDirectory(path) ? 1 : 0;
-        });
-        ON_CALL(host_, ConvertHxFileToPath).WillByDefault([](char* out, int limit, const tag_HXFILE& in) {
-            std::snprintf(out, static_cast<std::size_t>(limit), "%s", in.Directory().GetString());
-            return 1;
-        });
+        host_.UsePathsInDirectoryText();
         ON_CALL(host_, GetSystemListValue).WillByDefault([this](const char*, const char* key, int, tag_HXFILE& out) {
             out.clear();
             const auto found = systemList_.find(key);
