@@ -2,6 +2,7 @@
 // (the 50 key reads should cost little more than the one parse behind them), and SaveFile
 // against one atomic write of the same content (each key is its own profile write).
 #include "host/host.h"
+#include "testing/MethodFileHost.h"
 #include "method/BrenmoOptions.h"
 #include "method/TessalyOptionsSheet.h"
 #include "platform/AtomicFile.h"
@@ -31,19 +32,6 @@ namespace fs = std::filesystem;
 // OpenFile parse its file once.
 constexpr int kColdFiles = 64;
 
-class BenchHost : public host::Host
-{
-  public:
-    char* ftoa(double value, char* buffer, int precision) override
-    {
-        std::snprintf(buffer, 64, "%.*f", precision, value);
-        return buffer;
-    }
-    int GetTotalSimultaneousSamples() override
-    {
-        return 4;
-    }
-};
 
 // A method with every field set, as a user's full method file would hold it.
 void fillMethod(CBrenmoOptions& o)
@@ -113,7 +101,7 @@ class Workspace
     }
 
     std::string dir_;
-    BenchHost host_;
+    testkit::MethodFileHost host_;
     CBrenmoOptions method_;
     std::string content_;
     std::vector<CString> coldFiles_;

@@ -1,10 +1,10 @@
 // The file utilities on a mock host, where the exact host calls matter, and on the Kelvane
 // stand-in over a temporary data directory, where the files themselves show what happened.
 #include "fileutil/FileUtil.h"
-#include "host/MockHost.h"
+#include "testing/MockHost.h"
 #include "kelvane/KelvaneHost.h"
 #include "platform/LastError.h"
-#include "platform/TestDirectory.h"
+#include "testing/TempDir.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -348,7 +348,7 @@ class FileUtilStandInTest : public ::testing::Test
         return fs::exists(dir_.file(relative));
     }
 
-    platform::testing::TestDirectory dir_;
+    testkit::TempDir dir_;
     std::string oldTmp_;
     bool hadTmp_ = false;
 };
@@ -370,7 +370,7 @@ TEST_F(FileUtilStandInTest, UniqueNamesFillADirectoryUpTo999)
     {
         char name[32];
         std::snprintf(name, sizeof name, "Acqudb/m_%03d.MDB", n); // other case than asked for
-        platform::testing::writeText(dir_.file(name), "");
+        testkit::writeText(dir_.file(name), "");
     }
     EXPECT_STREQ(CreateUniqueNameInDir("C:\\Acqudb", "m_", "mdb", 1), "C:\\Acqudb\\m_998.mdb");
     EXPECT_STREQ(CreateUniqueNameInDir("C:\\acqudb", "m_", "mdb", 990), "C:\\acqudb\\m_999.mdb");
@@ -380,14 +380,14 @@ TEST_F(FileUtilStandInTest, UniqueNamesFillADirectoryUpTo999)
 
 TEST_F(FileUtilStandInTest, AFileHeldOpenIsNeitherChosenNorEmptied)
 {
-    platform::testing::writeText(dir_.file("X001.mdb"), "in use");
+    testkit::writeText(dir_.file("X001.mdb"), "in use");
     const HANDLE held = CFileAccess::CreateFileS("C:\\X001.mdb", GENERIC_READ | GENERIC_WRITE, 3, nullptr,
                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr, 1);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_EQ(FileExists("C:\\X001.mdb"), 0);
     EXPECT_EQ(DirectoryExists(CString("C:\\X001.mdb")), 1);
     EXPECT_STREQ(CreateUniqueNameInDir("C:", "X", "mdb", 1), "C:\\X002.mdb");
-    EXPECT_EQ(platform::testing::readText(dir_.file("X001.mdb")), "in use");
+    EXPECT_EQ(testkit::readText(dir_.file("X001.mdb")), "in use");
     CFileAccess::CloseHandleS(held);
     EXPECT_EQ(FileExists("C:\\X001.mdb"), 1);
 }
@@ -395,7 +395,7 @@ TEST_F(FileUtilStandInTest, AFileHeldOpenIsNeitherChosenNorEmptied)
 TEST_F(FileUtilStandInTest, ExistenceTestsOnRealFilesAndDirectories)
 {
     fs::create_directory(dir_.file("Data"));
-    platform::testing::writeText(dir_.file("Data/list.spl"), "");
+    testkit::writeText(dir_.file("Data/list.spl"), "");
     struct Case
     {
         const char* path;
@@ -418,7 +418,7 @@ TEST_F(FileUtilStandInTest, TemporaryFilesGoWithTheirSiblingsAndAMissingOneStops
 {
     for (const char* name :
          {"tmp/TYPQ_001.mdb", "tmp/typq_001.LDB", "tmp/TYPQ_0010.mdb", "tmp/TYDQ_001.mdb", "tmp/keep.txt"})
-        platform::testing::writeText(dir_.file(name), "");
+        testkit::writeText(dir_.file(name), "");
     const std::string temp = platform::hostTemporaryDirectory();
     AddToTempFiles((temp + "TYPQ_002.mdb").c_str()); // another process already deleted it
     AddToTempFiles((temp + "TYPQ_001.mdb").c_str());
@@ -439,7 +439,7 @@ TEST_F(FileUtilStandInTest, WildcardDeletionLeavesDirectoriesAndOtherNames)
     fs::create_directory(dir_.file("w"));
     fs::create_directory(dir_.file("w/a1.sub"));
     for (const char* name : {"w/a1.txt", "w/A2.TXT", "w/b1.txt", "w/a10.txt"})
-        platform::testing::writeText(dir_.file(name), "");
+        testkit::writeText(dir_.file(name), "");
     EXPECT_EQ(DeleteWithWilds("C:\\W\\a?.*"), 1);
     EXPECT_FALSE(exists("w/a1.txt"));
     EXPECT_FALSE(exists("w/A2.TXT"));
@@ -460,7 +460,7 @@ TEST_F(FileUtilStandInTest, AcquisitionDirectoriesAreNamedRegisteredOnceAndErase
     EXPECT_FALSE(exists("tmp/TEMPACQ005B.RAW")); // nothing is created
 
     fs::create_directories(dir_.file("tmp/TEMPACQ005A.RAW/inner"));
-    platform::testing::writeText(dir_.file("tmp/TEMPACQ005A.RAW/inner/_FUNC001.DAT"), "x");
+    testkit::writeText(dir_.file("tmp/TEMPACQ005A.RAW/inner/_FUNC001.DAT"), "x");
     EXPECT_EQ(AddToTempDirs((temp + "TEMPACQ005A.RAW").c_str()), 1);
     EXPECT_EQ(AddToTempDirs((temp + "tempacq005a.raw").c_str()), 0);
     EXPECT_EQ(DeleteTempDirs(), 1);
@@ -471,7 +471,7 @@ TEST_F(FileUtilStandInTest, AcquisitionDirectoriesAreNamedRegisteredOnceAndErase
 TEST_F(FileUtilStandInTest, ARegisteredDirectoryNeverErasesAboveItself)
 {
     fs::create_directories(dir_.file("Study.PRO/Data/x.RAW"));
-    platform::testing::writeText(dir_.file("Study.PRO/keep.txt"), "k");
+    testkit::writeText(dir_.file("Study.PRO/keep.txt"), "k");
     AddToTempDirs(host("Study.PRO\\Data\\x.RAW\\..\\..").c_str());
     AddToTempDirs(host("Study.PRO\\Data\\x.RAW\\..").c_str());
     AddToTempDirs(host("Study.PRO").c_str());

@@ -2,6 +2,7 @@
 // checking what must always hold: numbers are finite, texts fit their 255-character buffer, a
 // saved method reads back with the same integers, and a second save changes nothing more.
 #include "host/host.h"
+#include "testing/MethodFileHost.h"
 #include "method/BrenmoOptions.h"
 #include "method/TessalyOptionsSheet.h"
 #include "platform/WinPath.h"
@@ -27,21 +28,6 @@ void check(bool condition, const char* what)
     }
 }
 
-// The host as a method file needs it: ftoa with room for any double, and an inlet count.
-class FuzzHost : public host::Host
-{
-  public:
-    char* ftoa(double value, char* buffer, int precision) override
-    {
-        std::snprintf(buffer, 400, "%.*f", precision, value);
-        return buffer;
-    }
-    int GetTotalSimultaneousSamples() override
-    {
-        return count;
-    }
-    int count = 1;
-};
 
 // Where the fuzzer's files live: one directory for the whole process, removed at exit.
 struct Workspace
@@ -69,7 +55,7 @@ struct Workspace
     }
 
     std::string dir;
-    FuzzHost fuzzHost;
+    testkit::MethodFileHost fuzzHost;
 };
 
 // The fields of a method that a file holds, as plain values.

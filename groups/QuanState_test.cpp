@@ -1,11 +1,11 @@
 // The quantify state on real sample-list files of the Kelvane stand-in, and on a mock host where
 // the host calls themselves are the point.
 #include "groups/QuanState.h"
-#include "host/MockHost.h"
+#include "testing/MockHost.h"
 #include "kelvane/KelvaneHost.h"
 #include "kelvane/SampleListFiles.h"
-#include "platform/ScriptedUserInterface.h"
-#include "platform/TestDirectory.h"
+#include "testing/ScriptedUserInterface.h"
+#include "testing/TempDir.h"
 #include "platform/WinPath.h"
 
 #include <gmock/gmock.h>
@@ -15,7 +15,7 @@
 
 namespace
 {
-using platform::testing::writeText;
+using testkit::writeText;
 using ::testing::_;
 using ::testing::NiceMock;
 using ::testing::Return;
@@ -58,12 +58,12 @@ class QuanStateTest : public ::testing::Test
 
     std::string title()
     {
-        platform::ScriptedUserInterface ui;
+        testkit::ScriptedUserInterface ui;
         EXPECT_EQ(QuanSetTitle(aWindow()), 1);
         return ui.windowTexts().empty() ? std::string("(none)") : ui.windowTexts().back().text;
     }
 
-    platform::testing::TestDirectory dir_;
+    testkit::TempDir dir_;
     kelvane::KelvaneHost host_;
     host::ScopedHost installed_{host_};
 };

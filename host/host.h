@@ -14,10 +14,10 @@
 #include <ostream>
 #include <vector>
 
-#define KELVANE_API __attribute__((visibility("default")))
+#define HOST_API __attribute__((visibility("default")))
 
 /// One cell of a host sample list: a typed value, here always held as text.
-class KELVANE_API CKVVariant
+class HOST_API CKVVariant
 {
   public:
     /// Type code of text given as single-byte characters.
@@ -46,7 +46,7 @@ class KELVANE_API CKVVariant
 };
 
 /// One row of a host sample list: one cell per field of the host's field definition table.
-class KELVANE_API CSampleListRow
+class HOST_API CSampleListRow
 {
   public:
     CSampleListRow();
@@ -73,7 +73,7 @@ struct tag_SLFIELDDEF
 };
 
 /// A host sample list held in memory: rows of cells, and the name of the file it came from.
-class KELVANE_API CSampleListMem
+class HOST_API CSampleListMem
 {
   public:
     CSampleListMem();
@@ -113,7 +113,7 @@ class KELVANE_API CSampleListMem
 };
 
 /// The host's sample-list base: the field definition table shared by every list type.
-class KELVANE_API CSampleList : public CSampleListMem
+class HOST_API CSampleList : public CSampleListMem
 {
   public:
     /// Index of the field named name (compared byte for byte) in the definition table, or -1.
@@ -123,14 +123,14 @@ class KELVANE_API CSampleList : public CSampleListMem
 };
 
 /// A formatted sample list (CSV text); m_DefaultType is the host's default data type.
-class KELVANE_API CFormattedSampleList : public CSampleList
+class HOST_API CFormattedSampleList : public CSampleList
 {
   public:
     static const tag_SELECT_DATATYPE m_DefaultType;
 };
 
 /// A sample-list database file (".spl").
-class KELVANE_API CDAOSampleList : public CSampleList
+class HOST_API CDAOSampleList : public CSampleList
 {
   public:
     explicit CDAOSampleList(int flags);
@@ -141,7 +141,7 @@ class KELVANE_API CDAOSampleList : public CSampleList
 };
 
 /// A formatted or loaded sample list (CSV text, ".olb", ".sdb").
-class KELVANE_API CISAMSampleList : public CFormattedSampleList
+class HOST_API CISAMSampleList : public CFormattedSampleList
 {
   public:
     explicit CISAMSampleList(int flags);
@@ -155,7 +155,7 @@ class KELVANE_API CISAMSampleList : public CFormattedSampleList
 
 /// The host instrument interface: the object through which tune files are loaded and the
 /// instrument's limits are read. The host places one in the options record; it is not owned there.
-class KELVANE_API CHostInstrument
+class HOST_API CHostInstrument
 {
   public:
     virtual ~CHostInstrument();
@@ -175,7 +175,7 @@ class KELVANE_API CHostInstrument
 /// The host's secure file dialog: an open- or save-file dialog whose settings are kept here and
 /// which the host shows (Host::ShowFileDialog), so the choice can be audited and, in tests and
 /// headless runs, scripted.
-class KELVANE_API CFileDialogS
+class HOST_API CFileDialogS
 {
   public:
     /// Settings as the framework's file dialog takes them; null texts count as empty.
@@ -219,7 +219,7 @@ class KELVANE_API CFileDialogS
 
 /// The host's file dialog that also chooses a data type: each filter entry is one entry of the
 /// host's data-type table, and the type chosen goes with the file.
-class KELVANE_API CSelectFileDialog : public CFileDialogS
+class HOST_API CSelectFileDialog : public CFileDialogS
 {
   public:
     /// typeIndices lists the entries of the data-type table the dialog offers, in filter order.
@@ -246,7 +246,7 @@ class KELVANE_API CSelectFileDialog : public CFileDialogS
 };
 
 /// The host's sample-list chooser: a CSelectFileDialog offering the sample-list data types.
-class KELVANE_API CSelectLIMSFileDialog : public CSelectFileDialog
+class HOST_API CSelectLIMSFileDialog : public CSelectFileDialog
 {
   public:
     CSelectLIMSFileDialog(BOOL bOpenFileDialog, LPCSTR lpszDefExt = nullptr, LPCSTR lpszFileName = nullptr,
@@ -261,7 +261,7 @@ class KELVANE_API CSelectLIMSFileDialog : public CSelectFileDialog
 /// The host's secure output stream: a file opened for writing through the host, which decides
 /// where and whether it may be written. A stream that failed to open ignores what is written to
 /// it and reports failure.
-class KELVANE_API ofstreamS
+class HOST_API ofstreamS
 {
   public:
     /// The host's default protection of a new file.
@@ -298,7 +298,7 @@ class KELVANE_API ofstreamS
 };
 
 /// The host's secure file-access library. All members are static; an object carries nothing.
-class KELVANE_API CFileAccess
+class HOST_API CFileAccess
 {
   public:
     CFileAccess() = default;
@@ -351,7 +351,7 @@ constexpr INT_PTR kDialogCancel = 2;
 /// operation's failure result, so a host provides what it supports and a fake only what a test
 /// needs. The free functions that dispatch here turn an exception into the failure result, but a
 /// host should not throw.
-class KELVANE_API Host
+class HOST_API Host
 {
   public:
     virtual ~Host();
@@ -494,55 +494,55 @@ class KELVANE_API Host
 
 /// Installs the host that every host operation is dispatched to and returns the previous one.
 /// The caller keeps ownership. Passing null uninstalls.
-KELVANE_API Host* Install(Host* host);
+HOST_API Host* Install(Host* host);
 /// The installed host; a host that fails every operation when none is installed.
-KELVANE_API Host& Current();
+HOST_API Host& Current();
 } // namespace host
 
 // ---- Host operations under the names the engine calls them by, dispatched to host::Current().
 // A null pointer argument where a record is expected gives the operation's failure result.
 
 // Utility library.
-KELVANE_API char* ftoa(double value, char* buffer, int precision);
-KELVANE_API short GenOpenFile(HINSTANCE instance, HWND owner, tag_HXFILE* file, int flags, const char* title);
-KELVANE_API short GenGetNormalFile(HINSTANCE instance, HWND owner, tag_FILE_DIALOG_REQUEST* request);
+HOST_API char* ftoa(double value, char* buffer, int precision);
+HOST_API short GenOpenFile(HINSTANCE instance, HWND owner, tag_HXFILE* file, int flags, const char* title);
+HOST_API short GenGetNormalFile(HINSTANCE instance, HWND owner, tag_FILE_DIALOG_REQUEST* request);
 /// The host utility's directory test (the engine's own DirectoryExists takes a CString).
-KELVANE_API int DirectoryExists(const char* path);
-KELVANE_API int RawFileErase(const char* path);
+HOST_API int DirectoryExists(const char* path);
+HOST_API int RawFileErase(const char* path);
 // Inlet library.
-KELVANE_API int GetTotalSimultaneousSamples();
+HOST_API int GetTotalSimultaneousSamples();
 // Path forms.
-KELVANE_API int ConvertPathToHxFile(tag_HXFILE* out, const char* path);
-KELVANE_API int ConvertHxFileToPath(char* out, int limit, const tag_HXFILE* in);
+HOST_API int ConvertPathToHxFile(tag_HXFILE* out, const char* path);
+HOST_API int ConvertHxFileToPath(char* out, int limit, const tag_HXFILE* in);
 // System list.
-KELVANE_API int GetSystemListValue(const char* section, const char* key, int flags, tag_HXFILE* out);
-KELVANE_API int SetSystemListValue(const char* section, const char* key, const tag_HXFILE* value, int flags);
-KELVANE_API int RefreshSystemList();
-KELVANE_API int GetSystemListPath(char* path);
+HOST_API int GetSystemListValue(const char* section, const char* key, int flags, tag_HXFILE* out);
+HOST_API int SetSystemListValue(const char* section, const char* key, const tag_HXFILE* value, int flags);
+HOST_API int RefreshSystemList();
+HOST_API int GetSystemListPath(char* path);
 // Method-database library.
-KELVANE_API int DmDB3Open(tag_METHOD_DB_DESCRIPTOR* descriptor, int mode);
-KELVANE_API int DmDB3Close(tag_METHOD_DB_DESCRIPTOR* descriptor);
-KELVANE_API int GetDefaultMethod(tag_METHOD_RECORD* record);
-KELVANE_API int MethodGetRecord(const tag_HXFILE* name, int index, tag_METHOD_RECORD* record);
-KELVANE_API int MethodWriteRecord(const tag_HXFILE* name, int index, const tag_METHOD_RECORD* record, int arg4,
+HOST_API int DmDB3Open(tag_METHOD_DB_DESCRIPTOR* descriptor, int mode);
+HOST_API int DmDB3Close(tag_METHOD_DB_DESCRIPTOR* descriptor);
+HOST_API int GetDefaultMethod(tag_METHOD_RECORD* record);
+HOST_API int MethodGetRecord(const tag_HXFILE* name, int index, tag_METHOD_RECORD* record);
+HOST_API int MethodWriteRecord(const tag_HXFILE* name, int index, const tag_METHOD_RECORD* record, int arg4,
                                   int arg5);
-KELVANE_API int MeasureSampleList(HWND owner, const tag_HXFILE* sampleList, int firstRow, int lastRow);
+HOST_API int MeasureSampleList(HWND owner, const tag_HXFILE* sampleList, int firstRow, int lastRow);
 // Raw-data library.
-KELVANE_API int DmRawFileToID(const tag_HXRAWFILE* path, tag_RAW_DATA_ID* id);
-KELVANE_API int DmRawScansInFunction(const tag_HXRAWFILE* path);
-KELVANE_API DMHANDLE DmGetHandle(int arg1, int idSize, const tag_RAW_DATA_ID* id, int arg4, int arg5, int arg6);
-KELVANE_API DMHANDLE Combine(int arg1, int arg2, tag_HXRAWFILE* source, tag_HXRAWFILE* target,
+HOST_API int DmRawFileToID(const tag_HXRAWFILE* path, tag_RAW_DATA_ID* id);
+HOST_API int DmRawScansInFunction(const tag_HXRAWFILE* path);
+HOST_API DMHANDLE DmGetHandle(int arg1, int idSize, const tag_RAW_DATA_ID* id, int arg4, int arg5, int arg6);
+HOST_API DMHANDLE Combine(int arg1, int arg2, tag_HXRAWFILE* source, tag_HXRAWFILE* target,
                              const tag_COMBINE_PARAMS* params, int arg6);
-KELVANE_API tag_SPECTRUM_HEADER* DmLockID(DMHANDLE handle);
-KELVANE_API int DmGetData(DMHANDLE handle, int arg2, int count, int mode);
-KELVANE_API float* DmLockData(DMHANDLE handle, int array, int arg3, int count);
-KELVANE_API int DmUnlockData(DMHANDLE handle, int array);
-KELVANE_API int DmReleaseHandle(DMHANDLE handle, int arg2);
-KELVANE_API int DmUnlockID(DMHANDLE handle);
+HOST_API tag_SPECTRUM_HEADER* DmLockID(DMHANDLE handle);
+HOST_API int DmGetData(DMHANDLE handle, int arg2, int count, int mode);
+HOST_API float* DmLockData(DMHANDLE handle, int array, int arg3, int count);
+HOST_API int DmUnlockData(DMHANDLE handle, int array);
+HOST_API int DmReleaseHandle(DMHANDLE handle, int arg2);
+HOST_API int DmUnlockID(DMHANDLE handle);
 // Peak databases.
-KELVANE_API int AccessDBOpen(const tag_HXFILE* name, int mode, int flags, tag_ACCESSDB_HANDLE* database, int arg5);
-KELVANE_API int AccessDBGetRecord(tag_ACCESSDB_HANDLE* database, int index, tag_PEAK_RECORD* record);
-KELVANE_API int AccessDBClose(tag_ACCESSDB_HANDLE* database, int arg2);
+HOST_API int AccessDBOpen(const tag_HXFILE* name, int mode, int flags, tag_ACCESSDB_HANDLE* database, int arg5);
+HOST_API int AccessDBGetRecord(tag_ACCESSDB_HANDLE* database, int index, tag_PEAK_RECORD* record);
+HOST_API int AccessDBClose(tag_ACCESSDB_HANDLE* database, int arg2);
 // Isotope-model library.
-KELVANE_API int CalcIsotopeModel(int arg1, const tag_ISOTOPE_REQUEST* request, tag_ORDERED_CLUST* result);
-KELVANE_API void cfree_ordered_clust(tag_ORDERED_CLUST* list);
+HOST_API int CalcIsotopeModel(int arg1, const tag_ISOTOPE_REQUEST* request, tag_ORDERED_CLUST* result);
+HOST_API void cfree_ordered_clust(tag_ORDERED_CLUST* list);

@@ -1,4 +1,4 @@
-#include "host/MockHost.h"
+#include "testing/MockHost.h"
 #include "host/host.h"
 
 #include <algorithm>

@@ -26,10 +26,10 @@ struct CsvTable
 /// one-line reason (with the 1-based line number) for an empty text, an unterminated quoted
 /// field, text after a closing quote, or a row with more non-empty fields than the header has
 /// names.
-KELVANE_API bool parseCsv(std::string_view text, CsvTable& table, std::string& error);
+HOST_API bool parseCsv(std::string_view text, CsvTable& table, std::string& error);
 
 /// The CSV text of table (after a byte-order mark when the table has one): the header, then each
 /// row; fields holding a separator, a quote, a line break or surrounding blanks are quoted. Lines
 /// end in CRLF, as RFC 4180 writes them.
-KELVANE_API std::string formatCsv(const CsvTable& table);
+HOST_API std::string formatCsv(const CsvTable& table);
 } // namespace kelvane

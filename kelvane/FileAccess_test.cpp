@@ -3,7 +3,7 @@
 // the raw-data erase that never leaves the directory it was given.
 #include "kelvane/KelvaneHost.h"
 #include "platform/LastError.h"
-#include "platform/TestDirectory.h"
+#include "testing/TempDir.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -18,8 +18,8 @@
 namespace
 {
 namespace fs = std::filesystem;
-using platform::testing::readText;
-using platform::testing::writeText;
+using testkit::readText;
+using testkit::writeText;
 
 class FileAccessTest : public ::testing::Test
 {
@@ -50,7 +50,7 @@ class FileAccessTest : public ::testing::Test
         return names;
     }
 
-    platform::testing::TestDirectory dir_;
+    testkit::TempDir dir_;
     kelvane::KelvaneHost host_;
 };
 

@@ -23,14 +23,14 @@ struct FormattedListColumns
 /// stored; their names are reported in columns.unknown. Returns false, with list left without rows
 /// and a one-line reason naming the file, when the file cannot be read, is not valid CSV, or names
 /// one field twice.
-KELVANE_API bool readFormattedSampleList(const std::string& posixPath, CSampleListMem& list,
+HOST_API bool readFormattedSampleList(const std::string& posixPath, CSampleListMem& list,
                                          FormattedListColumns& columns, std::string& error);
 
 /// Replaces the rows of list with the records of table, as readFormattedSampleList stores a
 /// file's. The table's rows are consumed (moved from) to keep a large list's peak memory low.
 /// Returns false, with list left without rows and the reason (the column's name) in error, when
 /// the header names one field twice.
-KELVANE_API bool listFromTable(CsvTable& table, CSampleListMem& list, FormattedListColumns& columns,
+HOST_API bool listFromTable(CsvTable& table, CSampleListMem& list, FormattedListColumns& columns,
                                std::string& error);
 
 /// Writes the cells of list into table, the current content of the list's file, so that writing
@@ -40,5 +40,5 @@ KELVANE_API bool listFromTable(CsvTable& table, CSampleListMem& list, FormattedL
 /// file) gets every field of the host's table. Rows beyond the list are dropped, and new rows
 /// have empty unknown cells. Returns false, with table unchanged, when its header names a field
 /// twice.
-KELVANE_API bool mergeListIntoTable(const CSampleListMem& list, CsvTable& table, std::string& error);
+HOST_API bool mergeListIntoTable(const CSampleListMem& list, CsvTable& table, std::string& error);
 } // namespace kelvane

@@ -14,7 +14,7 @@ namespace kelvane
 /// The host stand-in. Its files live in the platform's data directory (the directory that the
 /// drive C: names): the system list in "SystemList.ini", its own settings in "Kelvane.ini". Operations not
 /// provided yet report their failure result. Nothing throws out of an operation.
-class KELVANE_API KelvaneHost : public host::Host
+class HOST_API KelvaneHost : public host::Host
 {
   public:
     /// Host path of the system-list file.
@@ -173,9 +173,9 @@ class KELVANE_API KelvaneHost : public host::Host
 /// the stand-in host and installs it as the host that every host operation reaches. A host
 /// installed earlier by this function is replaced. Returns the installed host, or null when the
 /// data directory could not be set up.
-KELVANE_API KelvaneHost* install(const std::string& dataDirectory);
+HOST_API KelvaneHost* install(const std::string& dataDirectory);
 
 /// Uninstalls and destroys the host that install made; the host installed before it, if any
 /// other, is not put back.
-KELVANE_API void uninstall();
+HOST_API void uninstall();
 } // namespace kelvane

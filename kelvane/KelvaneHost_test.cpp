@@ -1,4 +1,4 @@
-#include "host/MockHost.h"
+#include "testing/MockHost.h"
 #include "kelvane/KelvaneHost.h"
 #include "platform/Profile.h"
 #include "platform/WinPath.h"

@@ -1,6 +1,6 @@
 // The stand-in's method databases: records round trip, counts, and damaged or foreign files.
 #include "kelvane/KelvaneHost.h"
-#include "platform/TestDirectory.h"
+#include "testing/TempDir.h"
 #include "platform/WinPath.h"
 
 #include <csignal>
@@ -13,8 +13,8 @@
 namespace
 {
 namespace fs = std::filesystem;
-using platform::testing::readText;
-using platform::testing::writeText;
+using testkit::readText;
+using testkit::writeText;
 
 class MethodDatabase : public ::testing::Test
 {
@@ -81,7 +81,7 @@ class MethodDatabase : public ::testing::Test
         sqlite3_close(handle);
     }
 
-    platform::testing::TestDirectory dir_;
+    testkit::TempDir dir_;
 };
 
 TEST_F(MethodDatabase, RecordsRoundTripInOrderAndRewriteInPlace)

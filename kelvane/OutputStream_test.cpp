@@ -1,5 +1,5 @@
 #include "kelvane/KelvaneHost.h"
-#include "platform/TestDirectory.h"
+#include "testing/TempDir.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -12,8 +12,8 @@
 namespace
 {
 namespace fs = std::filesystem;
-using platform::testing::readText;
-using platform::testing::writeText;
+using testkit::readText;
+using testkit::writeText;
 
 // Each test gets its own data directory (C:\) with the stand-in host installed on it.
 class OutputStreamTest : public ::testing::Test
@@ -43,7 +43,7 @@ class OutputStreamTest : public ::testing::Test
         return host::Current().OpenOutputStream(path, mode, ofstreamS::kDefaultProtection);
     }
 
-    platform::testing::TestDirectory dir_;
+    testkit::TempDir dir_;
 };
 
 TEST_F(OutputStreamTest, WritesTheFileAndCreatesTheTempFolderPrivately)

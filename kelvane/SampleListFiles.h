@@ -24,14 +24,14 @@ constexpr const char* kSampleListTable = "SampleList";
 constexpr int kDatabaseBusyMilliseconds = 200;
 
 /// The form a file name asks for: the extension "spl" (any case) is a database, anything else CSV.
-KELVANE_API SampleListFormat sampleListFormatOf(const std::string& path);
+HOST_API SampleListFormat sampleListFormatOf(const std::string& path);
 
 /// Reads the list file at posixPath whole: its column names (CSV header, or the table's columns in
 /// their order) and its rows of text (a database's rows in insertion order; NULL reads as empty).
 /// Returns false, with a one-line reason naming the file, when the file is missing or unreadable,
 /// is not valid CSV, is not an SQLite database, has no table "SampleList", or stays locked by
 /// another process for kDatabaseBusyMilliseconds.
-KELVANE_API bool readSampleListTable(const std::string& posixPath, SampleListFormat format, CsvTable& table,
+HOST_API bool readSampleListTable(const std::string& posixPath, SampleListFormat format, CsvTable& table,
                                      std::string& error);
 
 /// Replaces the content of the list file at posixPath with table, all or nothing: CSV through an
@@ -39,6 +39,6 @@ KELVANE_API bool readSampleListTable(const std::string& posixPath, SampleListFor
 /// missing, adding missing columns as TEXT, replacing every row). Returns false, with the file as
 /// it was (a database file this call created is removed) and a one-line reason, when any step
 /// fails.
-KELVANE_API bool writeSampleListTable(const std::string& posixPath, SampleListFormat format, const CsvTable& table,
+HOST_API bool writeSampleListTable(const std::string& posixPath, SampleListFormat format, const CsvTable& table,
                                       std::string& error);
 } // namespace kelvane

@@ -1,10 +1,10 @@
 // The stand-in's sample-list files: reading CSV and SQLite lists into the host's in-memory list,
 // writing them back without losing what the host does not hold, refusing damaged files whole, and
 // the scripted file dialog.
-#include "host/MockHost.h"
+#include "testing/MockHost.h"
 #include "kelvane/KelvaneHost.h"
 #include "kelvane/SampleListFiles.h"
-#include "platform/TestDirectory.h"
+#include "testing/TempDir.h"
 #include "platform/WinPath.h"
 
 #include <filesystem>
@@ -14,8 +14,8 @@
 
 namespace
 {
-using platform::testing::readText;
-using platform::testing::writeText;
+using testkit::readText;
+using testkit::writeText;
 
 const int kMethod = CSampleList::GetFieldIndex("METH_DB");
 const int kGroup = CSampleList::GetFieldIndex("SAMPLE_GROUP");
@@ -42,7 +42,7 @@ class SampleListFiles : public ::testing::Test
         return host_.ReadSampleList(list, kind, list.GetFileName(), CFormattedSampleList::m_DefaultType);
     }
 
-    platform::testing::TestDirectory dir_;
+    testkit::TempDir dir_;
     kelvane::KelvaneHost host_;
     host::ScopedHost installed_{host_};
 };

@@ -33,10 +33,10 @@ struct TuneSettings
 /// Reads the tune file at hostPath; on failure returns nothing and, when error is given, says
 /// why in one line ("<file>: ..."). A missing or unreadable file, a missing key, an unknown ion
 /// mode or polarity and a number that does not read whole all fail.
-KELVANE_API std::optional<TuneSettings> readTuneFile(const std::string& hostPath, std::string* error = nullptr);
+HOST_API std::optional<TuneSettings> readTuneFile(const std::string& hostPath, std::string* error = nullptr);
 
 /// The tune file's lines in the order of the format above, "Key=Value", each ending in "\n".
-KELVANE_API std::string formatTune(const TuneSettings& tune);
+HOST_API std::string formatTune(const TuneSettings& tune);
 
 /// A simulated instrument. The tune it holds is the one last loaded; loading a tune file that
 /// cannot be read fails and keeps the tune held. Its configuration lives in an INI file of the
@@ -44,7 +44,7 @@ KELVANE_API std::string formatTune(const TuneSettings& tune);
 /// missing or not a whole number from 100 to 100000) and the path of the loaded tune (section
 /// "Tune", key "Current Tune"), so a new instrument object starts with the tune an earlier one
 /// held, as a real instrument keeps its tune across host sessions.
-class KELVANE_API SimulatedInstrument : public CHostInstrument
+class HOST_API SimulatedInstrument : public CHostInstrument
 {
   public:
     /// Host path of the configuration file.

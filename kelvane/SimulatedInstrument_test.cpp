@@ -1,7 +1,7 @@
 // The simulated instrument: tune files, the tune it holds, and its configured mass limit.
 #include "kelvane/KelvaneHost.h"
 #include "kelvane/SimulatedInstrument.h"
-#include "platform/TestDirectory.h"
+#include "testing/TempDir.h"
 #include "platform/WinPath.h"
 
 #include <filesystem>
@@ -9,7 +9,7 @@
 
 namespace
 {
-using platform::testing::writeText;
+using testkit::writeText;
 
 constexpr const char* kParentTune = "[Tune]\n"
                                     "Ion Mode=ESP\n"
@@ -38,7 +38,7 @@ class SimulatedInstrument : public ::testing::Test
         return platform::toHostPath(dir_.file(name));
     }
 
-    platform::testing::TestDirectory dir_;
+    testkit::TempDir dir_;
 };
 
 TEST_F(SimulatedInstrument, LoadsATuneFile)

@@ -1,6 +1,6 @@
 // Tests of the options record: defaults, the accessors, and what its assignment copies.
 #include "method/BrenmoOptions.h"
-#include "method/OptionsTestSupport.h"
+#include "testing/OptionsFixtures.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
@@ -89,7 +89,7 @@ TEST(BrenmoOptions, AssignmentCopiesMethodAndRunOptions)
     NullInstrument instrument;
     const char* const kListFilter = "Lists (*.csv)|*.csv|";
     CBrenmoOptions source;
-    method_test::FillEveryMethodField(source);
+    testkit::FillEveryMethodField(source);
     source.m_strMethodFile = "C:\\source.tym";
     source.m_strCompoundList = "compounds";
     source.m_CompoundListType.lpszFilter = kListFilter;
@@ -139,7 +139,7 @@ TEST(BrenmoOptions, AssignmentCopiesMethodAndRunOptions)
 
     target = source;
 
-    method_test::ExpectSameMethod(target, source);
+    testkit::ExpectSameMethod(target, source);
     EXPECT_EQ(target.m_Adducts.m_ppAdducts[1], &target.m_Adducts.m_UserNeg1);
     EXPECT_EQ(target.m_Losses.m_ppAdducts[4], &target.m_Losses.m_UserLoss3);
 

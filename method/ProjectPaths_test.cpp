@@ -1,6 +1,6 @@
 // Tests of project keys, moving a method into another project, doubled backslashes and the name
 // of a new method.
-#include "host/MockHost.h"
+#include "testing/MockHost.h"
 #include "method/TessalyOptionsSheet.h"
 
 #include <cstdio>

@@ -1,7 +1,8 @@
 // Tests of the method file: defaults, limits of the value texts, round trips, and files that
 // users (or their tools) have mangled.
 #include "host/host.h"
-#include "method/OptionsTestSupport.h"
+#include "testing/MethodFileHost.h"
+#include "testing/OptionsFixtures.h"
 #include "method/TessalyOptionsSheet.h"
 #include "platform/Profile.h"
 #include "platform/WinPath.h"
@@ -20,26 +21,6 @@ namespace
 {
 namespace fs = std::filesystem;
 
-// The host's utility and inlet libraries as a method file needs them: a two-decimal ftoa and a
-// simultaneous-sample count the test chooses. It counts how often the count is asked for.
-class FakeHost : public host::Host
-{
-  public:
-    char* ftoa(double value, char* buffer, int precision) override
-    {
-        // The host promises 64 bytes and no more.
-        std::snprintf(buffer, 64, "%.*f", precision, value);
-        return buffer;
-    }
-    int GetTotalSimultaneousSamples() override
-    {
-        ++countQueries;
-        return count;
-    }
-
-    int count = 1;
-    int countQueries = 0;
-};
 
 class MethodFileTest : public testing::Test
 {
@@ -87,7 +68,7 @@ class MethodFileTest : public testing::Test
     }
 
     std::string dir_;
-    FakeHost host_;
+    testkit::MethodFileHost host_;
     host::Host* previous_ = nullptr;
 };
 
@@ -122,7 +103,7 @@ TEST_F(MethodFileTest, MissingFileReadsAsDefaultsWithMuxFromTheHostCount)
         CBrenmoOptions expected;
         expected.m_bUseMuxMode = c.mux;
         expected.m_nMuxSprays = c.count;
-        method_test::ExpectSameMethod(o, expected);
+        testkit::ExpectSameMethod(o, expected);
     }
 }
 
@@ -142,7 +123,7 @@ TEST_F(MethodFileTest, EmptyNameResetsToTheConstructorsMethod)
     CBrenmoOptions& reset = CTessalyOptionsSheet::OpenFile("");
     EXPECT_EQ(&reset, &o) << "one record for the whole library";
     EXPECT_EQ(host_.countQueries, 0);
-    method_test::ExpectSameMethod(reset, CBrenmoOptions());
+    testkit::ExpectSameMethod(reset, CBrenmoOptions());
     EXPECT_EQ(reset.m_bUseMuxMode, 0);
     EXPECT_EQ(reset.m_nMuxSprays, 1);
     // The options assignment: run options reset, method file name and run state kept.
@@ -185,10 +166,10 @@ TEST_F(MethodFileTest, LongValueIsCutTo255Characters)
 TEST_F(MethodFileTest, SaveThenOpenGivesTheSameMethod)
 {
     CBrenmoOptions saved;
-    method_test::FillEveryMethodField(saved);
+    testkit::FillEveryMethodField(saved);
     const CString file = hostPath("round.tym");
     ASSERT_EQ(CTessalyOptionsSheet::SaveFile(file, saved), 1);
-    method_test::ExpectSameMethod(CTessalyOptionsSheet::OpenFile(file), saved);
+    testkit::ExpectSameMethod(CTessalyOptionsSheet::OpenFile(file), saved);
 }
 
 TEST_F(MethodFileTest, DoublesAreWrittenWithTwoDecimalsAndReadBackRounded)

@@ -1,6 +1,6 @@
 // Tests of the pre-run check: each finding on its own, their order, which are errors, and how
 // files are opened for the check.
-#include "host/MockHost.h"
+#include "testing/MockHost.h"
 #include "method/TessalyOptionsSheet.h"
 
 #include <functional>

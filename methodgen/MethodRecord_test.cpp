@@ -1,5 +1,5 @@
 // GetTemplateMethRec's host calls and its fallback to the default record, on a mock host.
-#include "host/MockHost.h"
+#include "testing/MockHost.h"
 #include "methodgen/MethodRecord.h"
 
 #include <gmock/gmock.h>

@@ -1,10 +1,10 @@
 // Stage-1 quan methods written through the host stand-in into a temporary data directory and
 // read back, and the failure paths on a mock host.
-#include "host/MockHost.h"
+#include "testing/MockHost.h"
 #include "kelvane/KelvaneHost.h"
 #include "methodgen/MasterMethod.h"
 #include "methodgen/Stage1QuanMethod.h"
-#include "platform/TestDirectory.h"
+#include "testing/TempDir.h"
 #include "platform/WinPath.h"
 
 #include <cmath>
@@ -93,7 +93,7 @@ class Stage1OnStandIn : public ::testing::Test
         return path;
     }
 
-    platform::testing::TestDirectory dir_;
+    testkit::TempDir dir_;
     kelvane::KelvaneHost* host_ = nullptr;
     CBrenmoOptions options_;
 };

@@ -1,5 +1,5 @@
 // The host call sequences of the tune switches, on a mock host and a mock instrument.
-#include "host/MockHost.h"
+#include "testing/MockHost.h"
 #include "methodgen/TuneSwitching.h"
 
 #include <gmock/gmock.h>

@@ -1,5 +1,5 @@
 #include "platform/AtomicFile.h"
-#include "platform/TestDirectory.h"
+#include "testing/TempDir.h"
 
 #include <csignal>
 #include <filesystem>
@@ -11,9 +11,9 @@
 namespace
 {
 using platform::writeFileAtomically;
-using platform::testing::readText;
-using platform::testing::TestDirectory;
-using platform::testing::writeText;
+using testkit::readText;
+using testkit::TempDir;
+using testkit::writeText;
 
 // The names in the directory: a failed or finished write must leave no temporary file behind.
 std::vector<std::string> entries(const std::string& dir)
@@ -33,7 +33,7 @@ mode_t permissions(const std::string& path)
 
 TEST(AtomicFile, CreatesAndReplacesFiles)
 {
-    TestDirectory dir;
+    TempDir dir;
     const std::string path = dir.file("results.txt");
     const mode_t mask = umask(022);
     umask(mask);
@@ -54,7 +54,7 @@ TEST(AtomicFile, CreatesAndReplacesFiles)
 
 TEST(AtomicFile, ReplacesTheTargetOfASymbolicLink)
 {
-    TestDirectory dir;
+    TempDir dir;
     writeText(dir.file("target.txt"), "old");
     ASSERT_EQ(symlink("target.txt", dir.file("link.txt").c_str()), 0);
     ASSERT_TRUE(writeFileAtomically(dir.file("link.txt"), "new"));
@@ -64,7 +64,7 @@ TEST(AtomicFile, ReplacesTheTargetOfASymbolicLink)
 
 TEST(AtomicFile, FailsWithoutTouchingAnything)
 {
-    TestDirectory dir;
+    TempDir dir;
     ASSERT_EQ(mkdir(dir.file("sub").c_str(), 0755), 0);
     EXPECT_FALSE(writeFileAtomically(dir.file("missing/file.txt"), "x"));
     EXPECT_FALSE(writeFileAtomically(dir.file("sub"), "x")) << "a directory is never replaced";
@@ -78,7 +78,7 @@ TEST(AtomicFile, DiskFullLeavesTheOldFile)
 {
     // The file-size limit makes write() fail with EFBIG part-way, as a full disk fails it with
     // ENOSPC; it works for root too, for whom permissions are no obstacle.
-    TestDirectory dir;
+    TempDir dir;
     const std::string path = dir.file("log.txt");
     writeText(path, "old content");
     rlimit old;
@@ -98,7 +98,7 @@ TEST(AtomicFile, DiskFullLeavesTheOldFile)
 
 TEST(AtomicFile, UnwritableDirectoryLeavesTheOldFile)
 {
-    TestDirectory dir;
+    TempDir dir;
     ASSERT_EQ(mkdir(dir.file("locked").c_str(), 0755), 0);
     const std::string path = dir.file("locked/log.txt");
     writeText(path, "old content");

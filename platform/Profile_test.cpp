@@ -1,5 +1,5 @@
 #include "platform/Profile.h"
-#include "platform/TestDirectory.h"
+#include "testing/TempDir.h"
 
 // Header-only use of the INI library: bytes stay bytes, as in the profile functions.
 #define SI_NO_CONVERSION
@@ -15,9 +15,9 @@
 
 namespace
 {
-using platform::testing::readText;
-using platform::testing::TestDirectory;
-using platform::testing::writeText;
+using testkit::readText;
+using testkit::TempDir;
+using testkit::writeText;
 
 class ProfileTest : public ::testing::Test
 {
@@ -48,7 +48,7 @@ class ProfileTest : public ::testing::Test
         return dir_.file(name);
     }
 
-    TestDirectory dir_;
+    TempDir dir_;
 };
 
 TEST_F(ProfileTest, ReadsValuesAsThePlatformDoes)

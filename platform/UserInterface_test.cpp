@@ -1,4 +1,4 @@
-#include "platform/ScriptedUserInterface.h"
+#include "testing/ScriptedUserInterface.h"
 #include "platform/UserInterface.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ TEST(UserInterface, WithoutAServiceEveryBoxIsAcknowledged)
 
 TEST(UserInterface, ScriptedServiceRecordsAndAnswersInOrder)
 {
-    platform::ScriptedUserInterface ui;
+    testkit::ScriptedUserInterface ui;
     ui.answer(IDYES);
     ui.answer(IDNO);
     EXPECT_EQ(MessageBoxA(windowNumber(7), "Keep it?", "Tessaly", MB_YESNO), IDYES);
@@ -42,10 +42,10 @@ TEST(UserInterface, ScriptedServiceRecordsAndAnswersInOrder)
 
 TEST(UserInterface, InstallingReturnsThePreviousServiceAndScopesRestoreIt)
 {
-    platform::ScriptedUserInterface outer;
+    testkit::ScriptedUserInterface outer;
     outer.answerOtherwise(IDCANCEL);
     {
-        platform::ScriptedUserInterface inner;
+        testkit::ScriptedUserInterface inner;
         inner.answerOtherwise(IDRETRY);
         EXPECT_EQ(MessageBoxA(nullptr, "x", "y", MB_RETRYCANCEL), IDRETRY);
     }

@@ -1,4 +1,4 @@
-#include "platform/TestDirectory.h"
+#include "testing/TempDir.h"
 #include "platform/WinPath.h"
 
 #include <algorithm>
@@ -16,8 +16,8 @@ namespace
 using platform::dataDirectory;
 using platform::toHostPath;
 using platform::toPosixPath;
-using platform::testing::TestDirectory;
-using platform::testing::writeText;
+using testkit::TempDir;
+using testkit::writeText;
 
 // Runs the test body in another current directory and goes back afterwards.
 class CurrentDirectory
@@ -77,7 +77,7 @@ class WinPathTest : public ::testing::Test
         writeText(dir_.file("Study.PRO/Methods/a.tym"), "");
     }
 
-    TestDirectory dir_;
+    TempDir dir_;
 };
 
 TEST_F(WinPathTest, MapsDrivesAndFindsExistingNamesWhateverTheirCase)

@@ -1,6 +1,6 @@
-#include "host/MockHost.h"
+#include "testing/MockHost.h"
 #include "kelvane/KelvaneHost.h"
-#include "platform/TestDirectory.h"
+#include "testing/TempDir.h"
 #include "results/OptimiseResults.h"
 
 #include <filesystem>
@@ -266,7 +266,7 @@ class OptimiseResultsFileTest : public ::testing::Test
         return dir_.file("temp/Tessaly Current Optimisation Results.txt");
     }
 
-    platform::testing::TestDirectory dir_;
+    testkit::TempDir dir_;
 };
 
 TEST_F(OptimiseResultsFileTest, ADumpReplacesTheLogWholeWhileAReaderKeepsTheOldOne)
@@ -276,7 +276,7 @@ TEST_F(OptimiseResultsFileTest, ADumpReplacesTheLogWholeWhileAReaderKeepsTheOldO
     log.Append(OPTRESULT_NO_INFORMATION, "Atenolol", kCaffeine);
     ASSERT_EQ(log.Dump(), 1);
     const std::string first = CString(log).GetString();
-    EXPECT_EQ(platform::testing::readText(logPath()), first);
+    EXPECT_EQ(testkit::readText(logPath()), first);
 
     std::ifstream reader(logPath(), std::ios::binary);
     ASSERT_TRUE(reader.is_open());
@@ -289,20 +289,20 @@ TEST_F(OptimiseResultsFileTest, ADumpReplacesTheLogWholeWhileAReaderKeepsTheOldO
     std::stringstream seenByReader;
     seenByReader << reader.rdbuf();
     EXPECT_EQ(seenByReader.str(), first);
-    EXPECT_EQ(platform::testing::readText(logPath()), second);
+    EXPECT_EQ(testkit::readText(logPath()), second);
 }
 
 TEST_F(OptimiseResultsFileTest, AFailedDumpLeavesTheLogForTheNextTry)
 {
     // c:\temp taken by a plain file: the log cannot be created there.
-    platform::testing::writeText(dir_.file("temp"), "in the way");
+    testkit::writeText(dir_.file("temp"), "in the way");
     COptimiseResults log;
     log.Append(OPTRESULT_OPTIMISING_CV, "Caffeine", kCaffeine);
     EXPECT_EQ(log.Dump(), 0);
 
     fs::remove(dir_.file("temp"));
     EXPECT_EQ(log.Dump(), 1);
-    EXPECT_EQ(platform::testing::readText(logPath()),
+    EXPECT_EQ(testkit::readText(logPath()),
               "                \tTransition\tMode\tCV\tCE\nCaffeine   In Progress: Optimising CV\n");
 }
 } // namespace

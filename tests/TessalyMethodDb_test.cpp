@@ -1,6 +1,6 @@
 // tessaly methoddb and tessaly tune end to end, on the host stand-in over a temporary data
 // directory.
-#include "tests/DriverTest.h"
+#include "testing/DriverTest.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,6 +1,6 @@
 // tessaly method validate and method move end to end: the example project copied into a temporary
 // data directory, checked and moved by the driver on the host stand-in.
-#include "tests/DriverTest.h"
+#include "testing/DriverTest.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,5 +1,5 @@
 // The command-line host driver end to end, on the host stand-in over a temporary data directory.
-#include "tests/DriverTest.h"
+#include "testing/DriverTest.h"
 
 #include <cstdlib>
 #include <filesystem>

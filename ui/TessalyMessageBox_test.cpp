@@ -1,4 +1,4 @@
-#include "platform/ScriptedUserInterface.h"
+#include "testing/ScriptedUserInterface.h"
 #include "ui/TessalyMessageBox.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ TEST(TessalyMessageBox, UnattendedRunShowsNothingAndAcknowledgesEveryType)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.name);
-        platform::ScriptedUserInterface ui;
+        testkit::ScriptedUserInterface ui;
         ui.answerOtherwise(c.scriptedAnswer);
         CBrenmoOptions options;
         options.m_bRunUnattended = TRUE;
@@ -32,7 +32,7 @@ TEST(TessalyMessageBox, UnattendedRunShowsNothingAndAcknowledgesEveryType)
 
 TEST(TessalyMessageBox, AttendedRunShowsTheBoxAndReturnsTheButtonPressed)
 {
-    platform::ScriptedUserInterface ui;
+    testkit::ScriptedUserInterface ui;
     ui.answer(IDNO);
     ui.answer(IDCANCEL);
     CBrenmoOptions options;

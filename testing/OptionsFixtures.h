@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-namespace method_test
+namespace testkit
 {
 /// Sets every method field of options to a value other than its default. Doubles have two
 /// decimals, so they survive a method file unchanged.
@@ -108,4 +108,4 @@ inline void ExpectSameMethod(const CBrenmoOptions& a, const CBrenmoOptions& e)
     EXPECT_EQ(a.m_bUseInterlacedInjections, e.m_bUseInterlacedInjections);
     EXPECT_EQ(a.m_nMuxSprays, e.m_nMuxSprays);
 }
-} // namespace method_test
+} // namespace testkit

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-namespace platform
+namespace testkit
 {
 /// Records what was shown and answers as told. It installs itself while it lives, so a test
 /// declares one and every MessageBoxA and SetWindowTextA of the code under test reaches it.
-class ScriptedUserInterface final : public UserInterface
+class ScriptedUserInterface final : public platform::UserInterface
 {
   public:
     /// One message box as it was asked for.
@@ -30,12 +30,12 @@ class ScriptedUserInterface final : public UserInterface
         std::string text;
     };
 
-    ScriptedUserInterface() : previous_(installUserInterface(this))
+    ScriptedUserInterface() : previous_(platform::installUserInterface(this))
     {
     }
     ~ScriptedUserInterface() override
     {
-        installUserInterface(previous_);
+        platform::installUserInterface(previous_);
     }
     ScriptedUserInterface(const ScriptedUserInterface&) = delete;
     ScriptedUserInterface& operator=(const ScriptedUserInterface&) = delete;
@@ -78,10 +78,10 @@ class ScriptedUserInterface final : public UserInterface
     }
 
   private:
-    UserInterface* previous_;
+    platform::UserInterface* previous_;
     std::deque<int> answers_;
     int otherwise_ = IDOK;
     std::vector<Message> messages_;
     std::vector<WindowText> windowTexts_;
 };
-} // namespace platform
+} // namespace testkit
