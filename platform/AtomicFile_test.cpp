@@ -1,11 +1,16 @@
 #include "platform/AtomicFile.h"
+#include "platform/LastError.h"
+#include "platform/Profile.h"
 #include "testing/TempDir.h"
+#include "testing/Unprivileged.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace
@@ -25,41 +30,31 @@ std::vector<std::string> entries(const std::string& dir)
     return names;
 }
 
-mode_t permissions(const std::string& path)
+struct stat statusOf(const std::string& path)
 {
-    struct stat status;
-    return stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
+    struct stat status = {};
+    EXPECT_EQ(stat(path.c_str(), &status), 0) << path;
+    return status;
 }
 
-TEST(AtomicFile, CreatesAndReplacesFiles)
+TEST(AtomicFile, CreatesAndReplacesFilesKeepingTheirMode)
 {
     TempDir dir;
     const std::string path = dir.file("results.txt");
     const mode_t mask = umask(022);
     umask(mask);
-
     ASSERT_TRUE(writeFileAtomically(path, "first\n"));
-    EXPECT_EQ(readText(path), "first\n");
-    EXPECT_EQ(permissions(path), 0666 & ~mask);
-
+    EXPECT_EQ(statusOf(path).st_mode & 07777, 0666 & ~mask);
     ASSERT_EQ(chmod(path.c_str(), 0604), 0);
     ASSERT_TRUE(writeFileAtomically(path, std::string("second\0with a zero", 18)));
     EXPECT_EQ(readText(path), std::string("second\0with a zero", 18));
-    EXPECT_EQ(permissions(path), 0604u);
+    EXPECT_EQ(statusOf(path).st_mode & 07777, 0604u);
 
-    ASSERT_TRUE(writeFileAtomically(path, ""));
+    ASSERT_EQ(symlink("results.txt", dir.file("link.txt").c_str()), 0);
+    ASSERT_TRUE(writeFileAtomically(dir.file("link.txt"), ""));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.txt"))) << "the link's target is replaced";
     EXPECT_EQ(readText(path), "");
-    EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"results.txt"});
-}
-
-TEST(AtomicFile, ReplacesTheTargetOfASymbolicLink)
-{
-    TempDir dir;
-    writeText(dir.file("target.txt"), "old");
-    ASSERT_EQ(symlink("target.txt", dir.file("link.txt").c_str()), 0);
-    ASSERT_TRUE(writeFileAtomically(dir.file("link.txt"), "new"));
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.txt")));
-    EXPECT_EQ(readText(dir.file("target.txt")), "new");
+    EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"link.txt", "results.txt"}));
 }
 
 TEST(AtomicFile, FailsWithoutTouchingAnything)
@@ -68,7 +63,6 @@ TEST(AtomicFile, FailsWithoutTouchingAnything)
     ASSERT_EQ(mkdir(dir.file("sub").c_str(), 0755), 0);
     EXPECT_FALSE(writeFileAtomically(dir.file("missing/file.txt"), "x"));
     EXPECT_FALSE(writeFileAtomically(dir.file("sub"), "x")) << "a directory is never replaced";
-    EXPECT_TRUE(std::filesystem::is_directory(dir.file("sub")));
     EXPECT_FALSE(writeFileAtomically(dir.file("sub/"), "x"));
     EXPECT_FALSE(writeFileAtomically("", "x"));
     EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"sub"});
@@ -96,20 +90,71 @@ TEST(AtomicFile, DiskFullLeavesTheOldFile)
     EXPECT_EQ(entries(dir.path()), std::vector<std::string>{"log.txt"});
 }
 
-TEST(AtomicFile, UnwritableDirectoryLeavesTheOldFile)
+TEST(AtomicFile, SavesWhatTheUserMayWriteAndNothingElse)
+{
+    // An ordinary user saves a method file of root's (the test's own user when not root): the
+    // file's permission decides, never the folder's, and the file keeps its owner and mode.
+    const bool root = geteuid() == 0;
+    struct Case
+    {
+        const char* name;
+        mode_t file;
+        mode_t folder;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"read-only file in an open folder", 0444, 0777, false},
+        {"writable file in a locked folder", 0666, root ? 0755u : 0555u, true},
+        {"writable file of another owner in an open folder", 0666, 0777, true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        testkit::openToEveryone(dir.path());
+        const std::string folder = dir.file("f");
+        const std::string path = folder + "/m.ini";
+        ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+        writeText(path, "[S]\r\nk=old\r\n");
+        const timespec past[2] = {{1000000000, 0}, {1000000000, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), past, 0), 0);
+        ASSERT_EQ(chmod(path.c_str(), c.file), 0);
+        ASSERT_EQ(chmod(folder.c_str(), c.folder), 0);
+        const struct stat before = statusOf(path);
+
+        const int result = testkit::runUnprivileged([] {
+            const BOOL ok = WritePrivateProfileStringA("S", "k", "new", "C:\\f\\m.ini");
+            return ok ? 1 : GetLastError() == ERROR_ACCESS_DENIED ? 2 : 3;
+        });
+        chmod(folder.c_str(), 0755);
+        EXPECT_EQ(result, c.saved ? 1 : 2);
+        EXPECT_EQ(readText(path), c.saved ? "[S]\r\nk=new\r\n" : "[S]\r\nk=old\r\n");
+        const struct stat after = statusOf(path);
+        EXPECT_EQ(after.st_uid, before.st_uid);
+        EXPECT_EQ(after.st_gid, before.st_gid);
+        EXPECT_EQ(after.st_mode, before.st_mode);
+        EXPECT_EQ(after.st_mtim.tv_sec == before.st_mtim.tv_sec, !c.saved);
+        EXPECT_EQ(entries(folder), std::vector<std::string>{"m.ini"});
+    }
+}
+
+TEST(AtomicFile, RemovesTemporariesOfWritersThatNoLongerRun)
 {
     TempDir dir;
-    ASSERT_EQ(mkdir(dir.file("locked").c_str(), 0755), 0);
-    const std::string path = dir.file("locked/log.txt");
-    writeText(path, "old content");
-    ASSERT_EQ(chmod(dir.file("locked").c_str(), 0555), 0);
-    const bool writable = access(dir.file("locked").c_str(), W_OK) == 0;
-    const bool written = writable ? false : writeFileAtomically(path, "new content");
-    chmod(dir.file("locked").c_str(), 0755);
-    if (writable)
-        GTEST_SKIP() << "permissions do not bind this user (root); DiskFullLeavesTheOldFile covers the failure";
-    EXPECT_FALSE(written);
-    EXPECT_EQ(readText(path), "old content");
-    EXPECT_EQ(entries(dir.file("locked")), std::vector<std::string>{"log.txt"});
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    const std::string dead = ".log.txt.tmp" + std::to_string(child);
+    writeText(dir.file(dead + "_0_1"), "partial");
+    // A live writer's temporary, names that are no temporary's and another file's temporary stay.
+    std::vector<std::string> kept = {
+        ".log.txt.tmp" + std::to_string(getpid()) + "_900_0", dead + "_0_1x", dead + "_0", dead + "x_0_1",
+        ".other.txt.tmp" + std::to_string(child) + "_0_1",    "log.txt"};
+    for (const std::string& name : kept)
+        writeText(dir.file(name), "partial");
+    ASSERT_TRUE(writeFileAtomically(dir.file("log.txt"), "saved"));
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(entries(dir.path()), kept);
 }
 } // namespace

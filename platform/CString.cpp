@@ -1,6 +1,8 @@
 // The platform string over std::string: byte semantics, clamped indexes, ASCII-only case mapping.
 #include "platform/CString.h"
 
+#include "platform/Ascii.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -12,15 +14,8 @@ bool isBlank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
 
-char upper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+using platform::detail::foldCase;
+using platform::detail::lowerCase;
 
 const char* orEmpty(const char* text)
 {
@@ -140,8 +135,8 @@ int CString::CompareNoCase(const char* other) const
     {
         // The platform folds to lower case, which puts "_" and the other characters between 'Z'
         // and 'a' before the letters.
-        const auto ca = static_cast<unsigned char>(lower(static_cast<char>(*a)));
-        const auto cb = static_cast<unsigned char>(lower(static_cast<char>(*b)));
+        const auto ca = static_cast<unsigned char>(lowerCase(static_cast<char>(*a)));
+        const auto cb = static_cast<unsigned char>(lowerCase(static_cast<char>(*b)));
         if (ca != cb || ca == 0)
             return static_cast<int>(ca) - static_cast<int>(cb);
     }
@@ -184,14 +179,14 @@ CString CString::SpanExcluding(const char* set) const
 CString& CString::MakeUpper()
 {
     for (char& c : str_)
-        c = upper(c);
+        c = foldCase(c);
     return *this;
 }
 
 CString& CString::MakeLower()
 {
     for (char& c : str_)
-        c = lower(c);
+        c = lowerCase(c);
     return *this;
 }
 

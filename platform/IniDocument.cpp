@@ -8,9 +8,26 @@
 
 namespace
 {
+// Not CR: it always ends a line, so it is never inside one.
 bool isBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
+
+// The position of the first CR or LF at or after pos, or size.
+size_t lineEndAt(const char* data, size_t pos, size_t size)
+{
+    while (pos < size && data[pos] != '\n' && data[pos] != '\r')
+        ++pos;
+    return pos;
+}
+
+// The bytes of the line end at pos: CR LF, LF, a lone CR, or none at the end of the text.
+size_t lineEndLength(const char* data, size_t pos, size_t size)
+{
+    if (pos == size)
+        return 0;
+    return data[pos] == '\r' && pos + 1 < size && data[pos + 1] == '\n' ? 2 : 1;
 }
 
 using platform::detail::equalsNoCase;
@@ -49,17 +66,18 @@ IniDocument::IniDocument(std::string text) : text_(std::move(text))
 {
     const size_t size = text_.size();
     const char* data = text_.data();
-    const void* firstNewline = std::memchr(data, '\n', size);
-    newline_ =
-        (firstNewline && firstNewline != data && static_cast<const char*>(firstNewline)[-1] == '\r') ? "\r\n" : "\n";
+    // Lines added to the text end as its first line does; the platform writes CR LF otherwise.
+    const size_t firstEnd = lineEndAt(data, 0, size);
+    const size_t firstEndLength = lineEndLength(data, firstEnd, size);
+    newline_ = firstEndLength != 1 ? "\r\n" : data[firstEnd] == '\n' ? "\n" : "\r";
 
     // A byte-order mark is not part of the first line's text, so "[Section]" after it is a header.
     size_t pos = text_.starts_with(kUtf8Bom) ? 3 : 0;
     while (pos < size)
     {
-        const void* found = std::memchr(data + pos, '\n', size - pos);
-        const size_t lineEnd = found ? static_cast<size_t>(static_cast<const char*>(found) - data) : size;
-        const size_t next = found ? lineEnd + 1 : size;
+        const size_t lineEnd = lineEndAt(data, pos, size);
+        const size_t next = lineEnd + lineEndLength(data, lineEnd, size);
+        const bool found = lineEnd < size;
         size_t begin = pos;
         size_t end = lineEnd;
         trim(text_, begin, end);
@@ -163,10 +181,7 @@ std::string IniDocument::withValue(std::string_view section, std::string_view ke
     {
         out.reserve(text.size() + section.size() + key.size() + value.size() + 8);
         out = text;
-        if (!out.empty() && out.back() != '\n')
-            out += newline_;
-        // A blank line keeps the new section apart from the last line of the file, unless there is one.
-        if (!out.empty() && !(out.ends_with("\n\n") || out.ends_with("\n\r\n")))
+        if (!out.empty() && out.back() != '\n' && out.back() != '\r')
             out += newline_;
         out.append("[").append(section).append("]").append(newline_);
         out.append(key).append("=").append(value).append(newline_);

@@ -10,8 +10,8 @@
 
 namespace platform::detail
 {
-/// The text of a profile file with an index of its sections and keys. Lines end at '\n'; blanks
-/// (space, tab, CR, VT, FF) around names and values do not count. A line whose first non-blank is
+/// The text of a profile file with an index of its sections and keys. Lines end at CR LF, LF or a
+/// lone CR; blanks (space, tab, VT, FF) around names and values do not count. A line whose first non-blank is
 /// '[' and that has a ']' is a section header naming the trimmed text between them; a line whose
 /// first non-blank is ';' is a comment; a line with '=' below a header is a key; every other line
 /// (and everything before the first header) is kept but means nothing. Names are compared with
@@ -36,9 +36,11 @@ class IniDocument
     std::vector<std::string_view> keyNames(std::string_view section) const;
 
     /// The text with key in section set to value: the old value replaced in its line, or a new
-    /// line after the last key of the section, or a new section at the end of the text. Every
-    /// other line is kept byte for byte. The names must not hold line breaks, a section name no
-    /// ']', a key no '=' and not start with '[' or ';', or the line would read back differently.
+    /// line after the last key of the section, or a new section at the end of the text (no blank
+    /// line before it). Every other line is kept byte for byte; added lines end as the text's
+    /// first line does, and with CR LF when no line of the text has an end. The names must not
+    /// hold line breaks, a section name no ']', a key no '=' and not start with '[' or ';', or the
+    /// line would read back differently.
     std::string withValue(std::string_view section, std::string_view key, std::string_view value) const;
     /// The text without the line of key in section; the text itself when there is none.
     std::string withoutKey(std::string_view section, std::string_view key) const;
@@ -67,7 +69,7 @@ class IniDocument
         std::uint32_t firstKey; // its keys are keys_[firstKey, endKey)
         std::uint32_t endKey;
         std::uint32_t insertAt;           // where a new key goes: after its last key, or after the header
-        bool insertAfterUnterminatedLine; // the line before insertAt has no '\n' (end of text)
+        bool insertAfterUnterminatedLine; // the line before insertAt has no line end (end of text)
     };
 
     const Section* findSection(std::string_view name) const;

@@ -5,6 +5,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/IniDocument.h"
+#include "platform/LastError.h"
 #include "platform/WinPathDetail.h"
 
 #include <algorithm>
@@ -306,12 +307,17 @@ WriteBatch& writeBatch()
     return batch;
 }
 
-// Replaces the file at path with text and keeps its parse; false when it could not be written.
+// Replaces the file at path with text and keeps its parse; false, with the last error set, when it
+// could not be written.
 bool writeThrough(ProfileCache& files, const std::string& path, std::shared_ptr<const IniDocument> document)
 {
     const std::int64_t writtenAt = now();
     if (!platform::writeFileAtomically(path, document->text()))
     {
+        const int error = errno;
+        SetLastError(error == EACCES || error == EPERM     ? ERROR_ACCESS_DENIED
+                     : error == ENOENT || error == ENOTDIR ? ERROR_PATH_NOT_FOUND
+                                                           : ERROR_GEN_FAILURE);
         files.forget(path);
         return false;
     }

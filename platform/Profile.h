@@ -6,7 +6,8 @@
 #include "platform/WinTypes.h"
 
 /// Copies the value of key in section of the file into the buffer, cut to size - 1 characters
-/// and zero-terminated, and returns the number of characters copied. Section and key names are
+/// and zero-terminated, and returns the number of characters copied. Lines end at CR LF, LF or a
+/// lone CR. Section and key names are
 /// compared without regard to case and without their surrounding blanks; of duplicated sections
 /// and keys the first counts; blanks around values are ignored and a value in matching quotes
 /// (double or single) is returned without them. When the file, section or key is missing the
@@ -22,9 +23,12 @@ extern "C" PLATFORM_API DWORD GetPrivateProfileStringA(LPCSTR lpAppName, LPCSTR 
 /// replaces the value where the key stands, or adds the key after the last key of its section,
 /// and keeps every other line byte for byte. A null value removes the key; a null key removes the
 /// section. The file is replaced atomically, so a crash or a full disk leaves either the old or
-/// the new file. Returns non-zero when the file was written or already held the value; 0 when
-/// writing failed, when the file is over 16 MiB or unreadable, and when a name or the value would
-/// not read back: a line break anywhere, ']' in the section name, '=' in the key, or a key that
+/// the new file; a file the caller may not write is left as it is. A file it creates gets CR LF
+/// line ends; an existing file keeps the line end of its first line for the lines added. Returns
+/// non-zero when the file was written or already held the value; 0 when writing failed (last
+/// error ERROR_ACCESS_DENIED when the caller may not write the file, ERROR_PATH_NOT_FOUND when
+/// its folder is missing), when the file is over 16 MiB or unreadable, and when a name or the
+/// value would not read back: a line break anywhere, ']' in the section name, '=' in the key, or a key that
 /// starts with '[' or ';'. A null section with a null key and value (the platform's request to
 /// flush its cache) does nothing and returns non-zero.
 extern "C" PLATFORM_API BOOL WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString,

@@ -2,6 +2,8 @@
 // never overrun the fixed-size buffers the engine passes.
 #include "platform/SplitPath.h"
 
+#include "platform/Ascii.h"
+
 #include <cstring>
 
 namespace
@@ -16,11 +18,6 @@ void copyPart(char* out, int size, const char* text, size_t length)
     std::memcpy(out, text, n);
     out[n] = '\0';
 }
-
-bool isLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
 } // namespace
 
 void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext)
@@ -28,9 +25,7 @@ void _splitpath(const char* path, char* drive, char* dir, char* fname, char* ext
     if (!path)
         path = "";
 
-    size_t driveLength = 0;
-    if (isLetter(path[0]) && path[1] == ':')
-        driveLength = 2;
+    const size_t driveLength = platform::detail::hasDriveLetter(path) ? 2 : 0;
     copyPart(drive, _MAX_DRIVE, path, driveLength);
     path += driveLength;
 

@@ -1,5 +1,5 @@
-#include "testing/ScriptedUserInterface.h"
 #include "platform/UserInterface.h"
+#include "testing/ScriptedUserInterface.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -12,46 +12,31 @@ HWND windowNumber(std::uintptr_t n)
     return reinterpret_cast<HWND>(n);
 }
 
-TEST(UserInterface, WithoutAServiceEveryBoxIsAcknowledged)
+TEST(UserInterface, ServicesAnswerInOrderAndScopesRestoreThePreviousOne)
 {
-    EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", MB_YESNO | MB_ICONQUESTION), IDOK);
+    EXPECT_EQ(MessageBoxA(nullptr, "text", "caption", MB_YESNO), IDOK) << "without a service";
     EXPECT_EQ(SetWindowTextA(nullptr, "title"), TRUE);
-}
-
-TEST(UserInterface, ScriptedServiceRecordsAndAnswersInOrder)
-{
-    testkit::ScriptedUserInterface ui;
-    ui.answer(IDYES);
-    ui.answer(IDNO);
-    EXPECT_EQ(MessageBoxA(windowNumber(7), "Keep it?", "Tessaly", MB_YESNO), IDYES);
-    EXPECT_EQ(MessageBoxA(nullptr, nullptr, nullptr, MB_ICONSTOP), IDNO);
-    EXPECT_EQ(MessageBoxA(nullptr, "third", "", MB_OK), IDOK); // queue used up
-    EXPECT_EQ(SetWindowTextA(windowNumber(9), "Group 2"), TRUE);
-
-    ASSERT_EQ(ui.messages().size(), 3u);
-    EXPECT_EQ(ui.messages()[0].owner, windowNumber(7));
-    EXPECT_EQ(ui.messages()[0].text, "Keep it?");
-    EXPECT_EQ(ui.messages()[0].caption, "Tessaly");
-    EXPECT_EQ(ui.messages()[0].type, static_cast<UINT>(MB_YESNO));
-    EXPECT_EQ(ui.messages()[1].text, ""); // null texts reach the service as empty ones
-    EXPECT_EQ(ui.messages()[1].type, 16u);
-    ASSERT_EQ(ui.windowTexts().size(), 1u);
-    EXPECT_EQ(ui.windowTexts()[0].window, windowNumber(9));
-    EXPECT_EQ(ui.windowTexts()[0].text, "Group 2");
-}
-
-TEST(UserInterface, InstallingReturnsThePreviousServiceAndScopesRestoreIt)
-{
     testkit::ScriptedUserInterface outer;
+    outer.answer(IDYES);
     outer.answerOtherwise(IDCANCEL);
     {
         testkit::ScriptedUserInterface inner;
         inner.answerOtherwise(IDRETRY);
         EXPECT_EQ(MessageBoxA(nullptr, "x", "y", MB_RETRYCANCEL), IDRETRY);
     }
-    EXPECT_EQ(MessageBoxA(nullptr, "x", "y", MB_OKCANCEL), IDCANCEL);
-    EXPECT_EQ(outer.messages().size(), 1u);
+    EXPECT_EQ(MessageBoxA(windowNumber(7), "Keep it?", "Tessaly", MB_YESNO), IDYES);
+    EXPECT_EQ(MessageBoxA(nullptr, nullptr, nullptr, MB_ICONSTOP), IDCANCEL);
+    EXPECT_EQ(SetWindowTextA(windowNumber(9), "Group 2"), TRUE);
 
+    ASSERT_EQ(outer.messages().size(), 2u);
+    EXPECT_EQ(outer.messages()[0].owner, windowNumber(7));
+    EXPECT_EQ(outer.messages()[0].text, "Keep it?");
+    EXPECT_EQ(outer.messages()[0].caption, "Tessaly");
+    EXPECT_EQ(outer.messages()[0].type, static_cast<UINT>(MB_YESNO));
+    EXPECT_EQ(outer.messages()[1].text, "") << "null texts reach the service as empty ones";
+    ASSERT_EQ(outer.windowTexts().size(), 1u);
+    EXPECT_EQ(outer.windowTexts()[0].window, windowNumber(9));
+    EXPECT_EQ(outer.windowTexts()[0].text, "Group 2");
     EXPECT_EQ(platform::installUserInterface(nullptr), &outer);
     EXPECT_EQ(platform::installUserInterface(&outer), nullptr);
 }

@@ -236,8 +236,7 @@ std::string resolveHostPath(std::string_view hostPath, struct stat* status, bool
     size_t rootLength = 0;
     std::string_view rest = hostPath;
     const char first = hostPath[0];
-    if (hostPath.size() >= 2 && hostPath[1] == ':' &&
-        ((first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z')))
+    if (hasDriveLetter(hostPath))
     {
         const char letter = foldCase(first);
         if (letter == 'C')
