@@ -1,6 +1,7 @@
 // libFuzzer target: reads arbitrary bytes as a formatted sample list (CSV) and checks what must
-// always hold: every record has the header's width, writing the table and reading it back gives
-// the same table, and storing it in the host's list neither fails on unknown columns nor loses rows.
+// always hold: every record has the header's width, writing the table back unchanged gives the
+// same bytes, a changed cell or a table written afresh reads back as written, and storing it in
+// the host's list neither fails on unknown columns nor loses rows.
 #include "host/host.h"
 #include "kelvane/Csv.h"
 #include "kelvane/FormattedSampleList.h"
@@ -22,6 +23,16 @@ void check(bool condition, const char* what)
         std::abort();
     }
 }
+
+// table written by formatCsv reads back as table.
+void checkReadsBack(const kelvane::CsvTable& table, const char* what)
+{
+    kelvane::CsvTable again;
+    std::string error;
+    check(kelvane::parseCsv(kelvane::formatCsv(table), again, error), what);
+    check(again.header == table.header && again.rows == table.rows, what);
+    check(again.byteOrderMark == table.byteOrderMark, what);
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -36,13 +47,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (const auto& row : table.rows)
         check(row.size() == table.header.size(), "record not padded to the header's width");
+    check(kelvane::formatCsv(table) == text, "an unchanged table not written back byte for byte");
 
-    // Formatting writes every field so that it reads back as it was.
-    kelvane::CsvTable again;
-    check(kelvane::parseCsv(kelvane::formatCsv(table), again, error), "formatted table does not parse");
-    check(again.header == table.header, "header changed by a round trip");
-    check(again.rows == table.rows, "rows changed by a round trip");
-    check(again.byteOrderMark == table.byteOrderMark, "byte-order mark changed by a round trip");
+    // A cell set to text that needs quoting (or to nothing), in the last row and column.
+    kelvane::CsvTable changed = table;
+    if (!changed.rows.empty())
+        changed.rows.back().back() = changed.rows.back().back().empty() ? " a,\"b\"\r\n" : "";
+    checkReadsBack(changed, "a changed cell does not read back");
+    changed.source.clear();
+    checkReadsBack(changed, "a table written afresh does not read back");
 
     const std::size_t rows = table.rows.size();
     CSampleListMem list;

@@ -4,11 +4,11 @@
 // handles of this process, and an advisory lock (flock) makes an exclusive open seen by other
 // processes that use the stand-in.
 #include "kelvane/KelvaneHost.h"
+#include "platform/Ascii.h"
 #include "platform/LastError.h"
 #include "platform/WinPath.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -143,11 +143,6 @@ template <class R> R fail(DWORD error, R result)
     return result;
 }
 
-char lower(char c)
-{
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
 // Matches name against pattern (* any run, ? any one character) without regard to case.
 bool wildMatch(std::string_view pattern, std::string_view name)
 {
@@ -160,7 +155,8 @@ bool wildMatch(std::string_view pattern, std::string_view name)
             starP = p++;
             starN = n;
         }
-        else if (p < pattern.size() && (pattern[p] == '?' || lower(pattern[p]) == lower(name[n])))
+        else if (p < pattern.size() &&
+                 (pattern[p] == '?' || platform::detail::foldCase(pattern[p]) == platform::detail::foldCase(name[n])))
         {
             ++p;
             ++n;
@@ -290,8 +286,7 @@ bool endsWithRaw(std::string_view name)
     constexpr std::string_view kRaw = ".raw";
     if (name.size() <= kRaw.size())
         return false;
-    const std::string_view tail = name.substr(name.size() - kRaw.size());
-    return std::equal(tail.begin(), tail.end(), kRaw.begin(), [](char a, char b) { return lower(a) == b; });
+    return platform::detail::equalsNoCase(name.substr(name.size() - kRaw.size()), kRaw);
 }
 } // namespace
 } // namespace detail

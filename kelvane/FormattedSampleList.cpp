@@ -1,6 +1,7 @@
 #include "kelvane/FormattedSampleList.h"
 
 #include "kelvane/Csv.h"
+#include "platform/Ascii.h"
 
 #include <cerrno>
 #include <cstring>
@@ -17,14 +18,6 @@ std::string trimmed(const std::string& text)
     if (first == std::string::npos)
         return {};
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::string upper(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
 }
 
 bool readWholeFile(const std::string& path, std::string& text, std::string& error)
@@ -55,7 +48,7 @@ bool mapColumns(const CsvTable& table, std::vector<int>& fieldOf, FormattedListC
     std::vector<bool> seen(static_cast<size_t>(CSampleList::m_nSLFieldDefs), false);
     for (size_t c = 0; c < table.header.size(); ++c)
     {
-        const std::string name = upper(trimmed(table.header[c]));
+        const std::string name = platform::detail::upperCased(trimmed(table.header[c]));
         const int field = CSampleList::GetFieldIndex(name.c_str());
         if (field < 0)
         {
@@ -91,6 +84,8 @@ bool listFromTable(CsvTable& table, CSampleListMem& list, FormattedListColumns& 
         std::vector<std::string>().swap(record);
     }
     table.rows.clear();
+    std::string().swap(table.source);
+    table.records.clear();
     return true;
 }
 

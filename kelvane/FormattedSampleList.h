@@ -27,7 +27,8 @@ HOST_API bool readFormattedSampleList(const std::string& posixPath, CSampleListM
                                          FormattedListColumns& columns, std::string& error);
 
 /// Replaces the rows of list with the records of table, as readFormattedSampleList stores a
-/// file's. The table's rows are consumed (moved from) to keep a large list's peak memory low.
+/// file's. The table's rows and source are consumed (released) to keep a large list's peak memory
+/// low.
 /// Returns false, with list left without rows and the reason (the column's name) in error, when
 /// the header names one field twice.
 HOST_API bool listFromTable(CsvTable& table, CSampleListMem& list, FormattedListColumns& columns,
@@ -38,7 +39,7 @@ HOST_API bool listFromTable(CsvTable& table, CSampleListMem& list, FormattedList
 /// their text, row by row, and the file's column order and headings stay. A field that has no
 /// column gets one at the end when some row holds text in it; a table without a header (a new
 /// file) gets every field of the host's table. Rows beyond the list are dropped, and new rows
-/// have empty unknown cells. Returns false, with table unchanged, when its header names a field
-/// twice.
+/// have empty unknown cells. The table's source is kept, so formatCsv writes back only the cells
+/// that differ. Returns false, with table unchanged, when its header names a field twice.
 HOST_API bool mergeListIntoTable(const CSampleListMem& list, CsvTable& table, std::string& error);
 } // namespace kelvane

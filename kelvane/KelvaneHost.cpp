@@ -1,5 +1,6 @@
 #include "kelvane/KelvaneHost.h"
 
+#include "platform/Ascii.h"
 #include "platform/Profile.h"
 #include "platform/WinPath.h"
 
@@ -29,19 +30,13 @@ bool isSeparator(char c)
     return c == '\\' || c == '/';
 }
 
-bool hasDrive(const std::string& path)
-{
-    return path.size() >= 2 && path[1] == ':' &&
-           ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-}
-
 // A path that names its drive and its root ("C:\x") or a network share ("\\server\x"); anything
 // else depends on a current directory.
 bool isAbsolute(const std::string& path)
 {
     if (path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1]))
         return true;
-    return hasDrive(path) && path.size() >= 3 && isSeparator(path[2]);
+    return platform::detail::hasDriveLetter(path) && path.size() >= 3 && isSeparator(path[2]);
 }
 
 // Splits a host path textually: the directory up to and including the last separator (with
@@ -58,7 +53,7 @@ PathParts split(std::string path)
         parts.directory = path.substr(0, cut + 1);
         rest = path.substr(cut + 1);
     }
-    else if (hasDrive(path))
+    else if (platform::detail::hasDriveLetter(path))
     {
         parts.directory = path.substr(0, 2) + "\\";
         rest = path.substr(2);

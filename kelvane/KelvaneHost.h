@@ -65,7 +65,8 @@ class HOST_API KelvaneHost : public host::Host
     /// the old or the new file, never a half-written one, and a reader holding the old file open
     /// keeps the old contents. Without app or ate (or with trunc) the file starts empty; with them
     /// it starts as a copy of the old one. A replaced file keeps its permission bits, a new one
-    /// gets prot (less the umask). C:\temp is created, private to the user, when missing. Null
+    /// gets prot (less the umask). Temporaries of the file that writers killed mid-way left are
+    /// removed. C:\temp is created, private to the user, when missing. Null
     /// when mode lacks out or has in, when the file or its directory is a symbolic link (refused,
     /// so nobody can redirect the write), is not a regular file, or cannot be created.
     std::unique_ptr<std::ostream> OpenOutputStream(const char* path, std::ios_base::openmode mode, int prot) override;
@@ -110,9 +111,10 @@ class HOST_API KelvaneHost : public host::Host
     /// list left without rows and the reason in GetSampleListError, when the file cannot be read.
     int ReadSampleList(CSampleListMem& list, host::SampleListKind kind, const char* path,
                        const tag_SELECT_DATATYPE& type) override;
-    /// Writes the cells of list back to its file (GetFileName), keeping what the file holds besides
-    /// the host's fields, all or nothing. Returns 0 with the reason in GetSampleListError when the
-    /// file could not be read back or written.
+    /// Writes the cells of list back to its file (GetFileName), all or nothing, changing only the
+    /// cells that differ: a CSV list keeps every other byte, a database its other columns. Returns 0
+    /// with the reason in GetSampleListError when the file could not be read back or written; a
+    /// file or folder the caller may not write also sets the last error ERROR_ACCESS_DENIED.
     int WriteSampleList(const CSampleListMem& list, host::SampleListKind kind) override;
     /// The reason the last sample-list read or write failed; empty after one that succeeded.
     const std::string& GetSampleListError() const;

@@ -3,21 +3,25 @@
 // A method database holds the fixed-size method records as BLOBs, numbered from 1 in record
 // order, and the record count that the last writer handed over when it closed the database.
 // Every change is one SQLite transaction (rollback journal, full sync), so a crash or a full disk
-// leaves the database as it was before the change, with every record written earlier. A file is
+// leaves the database as it was before the change, with every record written earlier (in a folder
+// the caller may not write, the journal is kept in memory, and a crash mid-commit is not covered). A file is
 // taken for a method database only when it carries this host's application id and schema
 // version; anything else (another SQLite file, a damaged file, text) is refused, never changed.
 #include "kelvane/KelvaneHost.h"
+#include "kelvane/Sqlite.h"
+#include "platform/LastError.h"
 #include "platform/WinPath.h"
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <sqlite3.h>
 #include <string>
 
 namespace kelvane
 {
 namespace detail
+{
+namespace
 {
 // "KMDB": marks the SQLite files that are method databases of this host.
 constexpr int kMethodDbApplicationId = 0x4B4D4442;
@@ -33,89 +37,14 @@ constexpr const char* kCreateSchema = "CREATE TABLE method_header("
                                       "  number INTEGER PRIMARY KEY CHECK (number >= 1),"
                                       "  record BLOB NOT NULL);";
 
-// One connection, closed at scope end; a failed open leaves db null.
-class Connection
+// Whether the caller may write the database; one it may not (a write-protected file) is refused
+// with the platform's access-denied error before anything is tried.
+bool writable(const Database& db)
 {
-  public:
-    Connection(const std::string& path, int flags)
-    {
-        if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK)
-        {
-            sqlite3_close(db_);
-            db_ = nullptr;
-            return;
-        }
-        sqlite3_busy_timeout(db_, kBusyTimeoutMs);
-        sqlite3_extended_result_codes(db_, 1);
-    }
-    ~Connection()
-    {
-        sqlite3_close(db_);
-    }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-
-    sqlite3* get() const
-    {
-        return db_;
-    }
-    explicit operator bool() const
-    {
-        return db_ != nullptr;
-    }
-    bool exec(const char* sql) const
-    {
-        return db_ && sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-
-  private:
-    sqlite3* db_ = nullptr;
-};
-
-// One prepared statement, finalized at scope end.
-class Statement
-{
-  public:
-    Statement(const Connection& db, const char* sql)
-    {
-        if (db && sqlite3_prepare_v2(db.get(), sql, -1, &stmt_, nullptr) != SQLITE_OK)
-        {
-            sqlite3_finalize(stmt_);
-            stmt_ = nullptr;
-        }
-    }
-    ~Statement()
-    {
-        sqlite3_finalize(stmt_);
-    }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    sqlite3_stmt* get() const
-    {
-        return stmt_;
-    }
-    explicit operator bool() const
-    {
-        return stmt_ != nullptr;
-    }
-    // SQLITE_ROW, SQLITE_DONE or an error code.
-    int step() const
-    {
-        return stmt_ ? sqlite3_step(stmt_) : SQLITE_MISUSE;
-    }
-
-  private:
-    sqlite3_stmt* stmt_ = nullptr;
-};
-
-// The single integer a statement yields, or fallback when it yields none.
-sqlite3_int64 queryInt(const Connection& db, const char* sql, sqlite3_int64 fallback)
-{
-    Statement s(db, sql);
-    if (s.step() != SQLITE_ROW || sqlite3_column_type(s.get(), 0) != SQLITE_INTEGER)
-        return fallback;
-    return sqlite3_column_int64(s.get(), 0);
+    if (!db.readOnly())
+        return true;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
 }
 
 enum class DbKind
@@ -125,7 +54,7 @@ enum class DbKind
     kForeign, // anything else, damaged files included
 };
 
-DbKind classify(const Connection& db)
+DbKind classify(const Database& db)
 {
     const sqlite3_int64 application = queryInt(db, "PRAGMA application_id", -1);
     const sqlite3_int64 version = queryInt(db, "PRAGMA user_version", -1);
@@ -141,14 +70,14 @@ DbKind classify(const Connection& db)
 }
 
 // Opens an existing method database of this host; a null connection for anything else.
-bool openOurs(Connection& db)
+bool openOurs(const Database& db)
 {
     return db && classify(db) == DbKind::kOurs;
 }
 
 // Commits, or rolls back when commit fails (a full disk shows here), so the database is always
 // left outside a transaction.
-bool commit(const Connection& db)
+bool commit(const Database& db)
 {
     if (db.exec("COMMIT"))
         return true;
@@ -158,7 +87,7 @@ bool commit(const Connection& db)
 
 // The record count a reader may use: the count stored, but never more than the records from 1
 // on that are present and of the record's size, so nobody reads a record that is not there.
-int soundRecordCount(const Connection& db)
+int soundRecordCount(const Database& db)
 {
     const sqlite3_int64 stored = queryInt(db, "SELECT record_count FROM method_header WHERE id = 1", 0);
     Statement s(db, "SELECT number, typeof(record) = 'blob' AND length(record) = ? FROM method_records "
@@ -184,8 +113,8 @@ bool createOrEmpty(const std::string& path)
     const bool existed = std::filesystem::exists(path, ec);
     bool done = false;
     {
-        Connection db(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        if (db && db.exec("BEGIN IMMEDIATE"))
+        Database db(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, kBusyTimeoutMs);
+        if (db && writable(db) && db.exec("BEGIN IMMEDIATE"))
         {
             switch (classify(db))
             {
@@ -211,7 +140,7 @@ bool createOrEmpty(const std::string& path)
 
 bool storeRecordCount(const std::string& path, int count)
 {
-    Connection db(path, SQLITE_OPEN_READWRITE);
+    Database db(path, SQLITE_OPEN_READWRITE, kBusyTimeoutMs);
     if (!openOurs(db) || !db.exec("BEGIN IMMEDIATE"))
         return false;
     Statement s(db, "UPDATE method_header SET record_count = ? WHERE id = 1");
@@ -228,6 +157,7 @@ bool storeRecordCount(const std::string& path, int count)
     }
     return commit(db);
 }
+} // namespace
 } // namespace detail
 
 std::string KelvaneHost::methodDatabasePath(const tag_HXFILE& name)
@@ -262,13 +192,13 @@ int KelvaneHost::DmDB3Open(tag_METHOD_DB_DESCRIPTOR& descriptor, int mode)
                 return -1;
             break;
         case DMDB3_MODE_APPEND: {
-            detail::Connection db(path, SQLITE_OPEN_READWRITE);
-            if (!detail::openOurs(db))
+            detail::Database db(path, SQLITE_OPEN_READWRITE, detail::kBusyTimeoutMs);
+            if (!detail::openOurs(db) || !detail::writable(db))
                 return -1;
             break;
         }
         case DMDB3_MODE_READ: {
-            detail::Connection db(path, SQLITE_OPEN_READWRITE);
+            detail::Database db(path, SQLITE_OPEN_READWRITE, detail::kBusyTimeoutMs);
             if (!detail::openOurs(db))
                 return -1;
             descriptor.SetRecordCount(detail::soundRecordCount(db));
@@ -346,7 +276,7 @@ int KelvaneHost::MethodGetRecord(const tag_HXFILE& name, int index, tag_METHOD_R
         const std::string path = methodDatabasePath(name);
         if (path.empty())
             return 0;
-        detail::Connection db(path, SQLITE_OPEN_READWRITE);
+        detail::Database db(path, SQLITE_OPEN_READWRITE, detail::kBusyTimeoutMs);
         if (!detail::openOurs(db))
             return 0;
         detail::Statement s(db, "SELECT record FROM method_records WHERE number = ?");
@@ -377,8 +307,8 @@ int KelvaneHost::MethodWriteRecord(const tag_HXFILE& name, int index, const tag_
         const std::string path = methodDatabasePath(name);
         if (path.empty())
             return -1;
-        detail::Connection db(path, SQLITE_OPEN_READWRITE);
-        if (!detail::openOurs(db) || !db.exec("BEGIN IMMEDIATE"))
+        detail::Database db(path, SQLITE_OPEN_READWRITE, detail::kBusyTimeoutMs);
+        if (!detail::openOurs(db) || !detail::writable(db) || !db.exec("BEGIN IMMEDIATE"))
             return -1;
         sqlite3_int64 number = index;
         bool done = false;

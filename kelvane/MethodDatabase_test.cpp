@@ -1,7 +1,10 @@
 // The stand-in's method databases: records round trip, counts, and damaged or foreign files.
 #include "kelvane/KelvaneHost.h"
-#include "testing/TempDir.h"
+#include "platform/LastError.h"
 #include "platform/WinPath.h"
+#include "testing/MockHost.h"
+#include "testing/TempDir.h"
+#include "testing/Unprivileged.h"
 
 #include <csignal>
 #include <filesystem>
@@ -9,6 +12,7 @@
 #include <sqlite3.h>
 #include <string>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace
 {
@@ -19,15 +23,6 @@ using testkit::writeText;
 class MethodDatabase : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        ASSERT_NE(kelvane::install(dir_.path()), nullptr);
-    }
-    void TearDown() override
-    {
-        kelvane::uninstall();
-    }
-
     // The descriptor and name of the database file "name" in the test directory.
     struct Db
     {
@@ -82,16 +77,20 @@ class MethodDatabase : public ::testing::Test
     }
 
     testkit::TempDir dir_;
+    kelvane::KelvaneHost host_;
+    host::ScopedHost installed_{host_};
 };
 
-TEST_F(MethodDatabase, RecordsRoundTripInOrderAndRewriteInPlace)
+TEST_F(MethodDatabase, RecordsRoundTripRewriteInPlaceAndCreatingEmpties)
 {
     writeDatabase("a.mdb", 3, 3);
     Db d = db("a.mdb");
     const tag_METHOD_RECORD changed = recordFor(42);
     EXPECT_EQ(MethodWriteRecord(&d.name, 2, &changed, 1, 1), 2);
+    // Rewriting a record that is not there appends nothing.
+    for (int index : {0, -2, 4})
+        EXPECT_EQ(MethodWriteRecord(&d.name, index, &changed, 1, 1), -1);
     EXPECT_EQ(openForReading("a.mdb"), 3);
-
     const int expected[] = {1, 42, 3};
     for (int i = 1; i <= 3; ++i)
     {
@@ -101,26 +100,23 @@ TEST_F(MethodDatabase, RecordsRoundTripInOrderAndRewriteInPlace)
     }
     tag_METHOD_RECORD untouched = recordFor(9);
     for (int index : {0, -1, 4})
-    {
-        SCOPED_TRACE(index);
         EXPECT_EQ(MethodGetRecord(&d.name, index, &untouched), 0);
-        EXPECT_EQ(untouched.FunctionNumber(), 9);
-    }
-    // Rewriting a record that is not there appends nothing.
-    for (int index : {0, -2, 4})
-        EXPECT_EQ(MethodWriteRecord(&d.name, index, &changed, 1, 1), -1);
-    EXPECT_EQ(openForReading("a.mdb"), 3);
-}
+    EXPECT_EQ(untouched.FunctionNumber(), 9);
+    // A name without a file reads the database the system list's METHOD_DB selects.
+    ASSERT_EQ(SetSystemListValue("SystemList", "METHOD_DB", &d.name, 1), 1);
+    tag_HXFILE none;
+    ASSERT_EQ(MethodGetRecord(&none, 2, &untouched), 1);
+    EXPECT_EQ(untouched.FunctionNumber(), 42);
 
-TEST_F(MethodDatabase, CreatingEmptiesAnExistingDatabase)
-{
-    writeDatabase("a.mdb", 3, 3);
-    Db d = db("a.mdb");
+    EXPECT_EQ(DmDB3Close(&d.descriptor), -1) << "closing what is not open";
+    d.descriptor.SetType(3);
+    EXPECT_NE(DmDB3Open(&d.descriptor, DMDB3_MODE_READ), 0) << "not a method database descriptor";
+    d.descriptor.SetType(tag_METHOD_DB_DESCRIPTOR::kTypeMethod);
+
     ASSERT_EQ(DmDB3Open(&d.descriptor, DMDB3_MODE_CREATE), 0);
     ASSERT_EQ(DmDB3Close(&d.descriptor), 0);
     EXPECT_EQ(openForReading("a.mdb"), 0);
-    tag_METHOD_RECORD r;
-    EXPECT_EQ(MethodGetRecord(&d.name, 1, &r), 0);
+    EXPECT_EQ(MethodGetRecord(&d.name, 1, &untouched), 0);
 }
 
 TEST_F(MethodDatabase, ReaderNeverGetsMoreThanTheSoundRecords)
@@ -150,54 +146,18 @@ TEST_F(MethodDatabase, ReaderNeverGetsMoreThanTheSoundRecords)
         if (*c.damage)
             sql("b.mdb", c.damage);
         EXPECT_EQ(openForReading("b.mdb"), c.expectedCount);
-        // A damaged record is refused on its own too; sound ones still read.
-        Db d = db("b.mdb");
-        tag_METHOD_RECORD r;
-        if (std::string(c.name) == "short record")
-        {
-            EXPECT_EQ(MethodGetRecord(&d.name, 3, &r), 0);
-            EXPECT_EQ(MethodGetRecord(&d.name, 4, &r), 1);
-        }
     }
+    // A damaged record is refused on its own too; sound ones after it still read.
+    Db d = db("b.mdb");
+    sql("b.mdb", "UPDATE method_records SET record = zeroblob(100) WHERE number = 3");
+    tag_METHOD_RECORD r;
+    EXPECT_EQ(MethodGetRecord(&d.name, 3, &r), 0);
+    EXPECT_EQ(MethodGetRecord(&d.name, 4, &r), 1);
 }
 
+// Damaged files and text are refused by the same check; mdb_fuzz's corpus holds them.
 TEST_F(MethodDatabase, FilesThatAreNotMethodDatabasesAreRefusedAndLeftAlone)
 {
-    writeDatabase("good.mdb", 3, 3);
-    const std::string good = readText(dir_.file("good.mdb"));
-    struct Case
-    {
-        const char* name;
-        std::string bytes;
-    };
-    const Case cases[] = {
-        {"text", "[Tune]\nIon Mode=ESP\n"},
-        {"truncated to its first page", good.substr(0, 4096)},
-        {"truncated mid-file", good.substr(0, good.size() / 2 + 7)},
-        {"header only", good.substr(0, 100)},
-        {"header damaged", std::string(16, 'x') + good.substr(16)},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.name);
-        writeText(dir_.file("bad.mdb"), c.bytes);
-        const int count = openForReading("bad.mdb");
-        Db d = db("bad.mdb");
-        tag_METHOD_RECORD r;
-        int readable = 0;
-        for (int i = 1; i <= 4; ++i)
-            readable += MethodGetRecord(&d.name, i, &r);
-        // Either refused, or only whole records are read.
-        EXPECT_LE(count, 3);
-        EXPECT_LE(readable, 3);
-        if (count < 0)
-        {
-            EXPECT_NE(DmDB3Open(&d.descriptor, DMDB3_MODE_APPEND), 0);
-            const tag_METHOD_RECORD w = recordFor(1);
-            EXPECT_EQ(MethodWriteRecord(&d.name, -1, &w, 0, 0), -1);
-        }
-    }
-
     // Another application's SQLite database: refused, and creating over it does not destroy it.
     sql("other.db", "CREATE TABLE notes(text); INSERT INTO notes VALUES ('keep me')");
     const std::string other = readText(dir_.file("other.db"));
@@ -207,35 +167,54 @@ TEST_F(MethodDatabase, FilesThatAreNotMethodDatabasesAreRefusedAndLeftAlone)
     EXPECT_EQ(readText(dir_.file("other.db")), other);
     EXPECT_EQ(openForReading("missing.mdb"), -1);
     EXPECT_FALSE(fs::exists(dir_.file("missing.mdb")));
-}
 
-TEST_F(MethodDatabase, EmptyFileBecomesADatabaseWhenCreated)
-{
-    // CreateUniqueName reserves a name by creating an empty file.
+    // An empty file (CreateUniqueName reserves a name so) is no database, but may become one.
     writeText(dir_.file("TYPQ_001.mdb"), "");
     EXPECT_EQ(openForReading("TYPQ_001.mdb"), -1);
     writeDatabase("TYPQ_001.mdb", 2, 2);
     EXPECT_EQ(openForReading("TYPQ_001.mdb"), 2);
 }
 
-TEST_F(MethodDatabase, NameWithoutFileUsesTheDatabaseMethodDbSelects)
+// As a user who may not write the database it is refused for writing (access denied) and left as
+// it was; a database the user may write in a folder the user may not takes records.
+TEST_F(MethodDatabase, ProtectedDatabasesAreRefusedAndWritableOnesInProtectedFoldersWritten)
 {
-    writeDatabase("selected.mdb", 2, 2);
-    Db d = db("selected.mdb");
-    ASSERT_EQ(SetSystemListValue("SystemList", "METHOD_DB", &d.name, 1), 1);
-    tag_HXFILE none;
-    tag_METHOD_RECORD r;
-    ASSERT_EQ(MethodGetRecord(&none, 2, &r), 1);
-    EXPECT_EQ(r.FunctionNumber(), 2);
-}
-
-TEST_F(MethodDatabase, ClosingWhatIsNotOpenFails)
-{
-    writeDatabase("a.mdb", 1, 1);
-    Db d = db("a.mdb");
-    EXPECT_EQ(DmDB3Close(&d.descriptor), -1);
-    d.descriptor.SetType(3);
-    EXPECT_NE(DmDB3Open(&d.descriptor, DMDB3_MODE_READ), 0);
+    struct Case
+    {
+        const char* folder;
+        mode_t fileMode, folderMode;
+        int written; // records written as the user; 0: every write refused
+    };
+    const Case cases[] = {{"open", 0444, 0777, 0}, {"closed", 0666, 0555, 2}};
+    testkit::openToEveryone(dir_.path());
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.folder);
+        fs::create_directory(dir_.file(c.folder));
+        const std::string file = std::string(c.folder) + "/m.mdb";
+        writeDatabase(file.c_str(), 1, 1);
+        const std::string before = readText(dir_.file(file));
+        ASSERT_EQ(chmod(dir_.file(file).c_str(), c.fileMode), 0);
+        ASSERT_EQ(chmod(dir_.file(c.folder).c_str(), c.folderMode), 0);
+        Db d = db(file.c_str());
+        const int result = testkit::runUnprivileged([&] {
+            const tag_METHOD_RECORD r = recordFor(7);
+            if (DmDB3Open(&d.descriptor, DMDB3_MODE_APPEND) != 0)
+                return GetLastError() == ERROR_ACCESS_DENIED && MethodWriteRecord(&d.name, 1, &r, 0, 0) == -1 &&
+                               DmDB3Open(&d.descriptor, DMDB3_MODE_CREATE) != 0
+                           ? 0
+                           : 100;
+            const int number = MethodWriteRecord(&d.name, -1, &r, 0, 0);
+            d.descriptor.SetRecordCount(number);
+            return DmDB3Close(&d.descriptor) == 0 ? number : 101;
+        });
+        EXPECT_EQ(result, c.written);
+        EXPECT_EQ(openForReading(file.c_str()), c.written ? 2 : 1);
+        if (!c.written)
+        {
+            EXPECT_EQ(readText(dir_.file(file)), before);
+        }
+    }
 }
 
 // A full disk, made with the file-size limit: writes past it fail like writes to a full disk.

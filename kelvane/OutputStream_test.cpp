@@ -1,4 +1,7 @@
+// The results-log stream: published whole by rename at flush and close, never half-written,
+// refusing links and odd targets, and cleaning up after writers that were killed.
 #include "kelvane/KelvaneHost.h"
+#include "testing/MockHost.h"
 #include "testing/TempDir.h"
 
 #include <algorithm>
@@ -8,6 +11,8 @@
 #include <sstream>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace
 {
@@ -19,15 +24,6 @@ using testkit::writeText;
 class OutputStreamTest : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        ASSERT_NE(kelvane::install(dir_.path()), nullptr);
-    }
-    void TearDown() override
-    {
-        kelvane::uninstall();
-    }
-
     // Names in a directory of the data directory, to show that no temporary file is left behind.
     std::vector<std::string> namesIn(const std::string& relative) const
     {
@@ -44,29 +40,22 @@ class OutputStreamTest : public ::testing::Test
     }
 
     testkit::TempDir dir_;
+    kelvane::KelvaneHost host_;
+    host::ScopedHost installed_{host_};
 };
-
-TEST_F(OutputStreamTest, WritesTheFileAndCreatesTheTempFolderPrivately)
-{
-    {
-        ofstreamS out("c:\\temp\\Log.txt");
-        ASSERT_FALSE(out.fail());
-        out << "first line\n" << 42;
-        out.close();
-        EXPECT_FALSE(out.fail());
-    }
-    EXPECT_EQ(readText(dir_.file("temp/Log.txt")), "first line\n42");
-    EXPECT_EQ(namesIn("temp"), std::vector<std::string>{"Log.txt"});
-    struct stat folder;
-    ASSERT_EQ(stat(dir_.file("temp").c_str(), &folder), 0);
-    EXPECT_EQ(folder.st_mode & 0777, 0700u);
-}
 
 TEST_F(OutputStreamTest, NothingIsVisibleUntilCloseAndAnOpenReaderKeepsTheOldText)
 {
-    fs::create_directory(dir_.file("temp"));
     const std::string oldText = "old log\n";
-    writeText(dir_.file("temp/log.txt"), oldText);
+    {
+        ofstreamS out("c:\\temp\\log.txt");
+        out << oldText.c_str();
+        out.close();
+        EXPECT_FALSE(out.fail());
+    }
+    struct stat folder;
+    ASSERT_EQ(stat(dir_.file("temp").c_str(), &folder), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u) << "C:\\temp is made private to the user";
     std::ifstream reader(dir_.file("temp/log.txt"), std::ios::binary);
     ASSERT_TRUE(reader.is_open());
 
@@ -98,8 +87,7 @@ TEST_F(OutputStreamTest, AFlushPublishesWhatWasWrittenAndLaterTextWaitsForTheNex
     EXPECT_EQ(readText(dir_.file("out.txt")), "part one;part two");
     stream.reset();
     EXPECT_EQ(readText(dir_.file("out.txt")), "part one;part two!");
-    for (const auto& name : namesIn("."))
-        EXPECT_EQ(name.find(".out.txt"), std::string::npos) << name << " was left behind";
+    EXPECT_EQ(namesIn("."), std::vector<std::string>{"out.txt"});
 }
 
 TEST_F(OutputStreamTest, ModesAndPermissions)
@@ -132,7 +120,7 @@ TEST_F(OutputStreamTest, RefusesWhatCannotBeReplacedAndLeavesItUntouched)
     writeText(dir_.file("elsewhere/victim.txt"), "not yours");
     fs::create_symlink(dir_.file("elsewhere/victim.txt"), dir_.file("temp/link.txt"));
     fs::create_directory(dir_.file("temp/folder.txt"));
-
+    fs::create_directory_symlink(dir_.file("elsewhere"), dir_.file("linked"));
     struct Case
     {
         const char* name;
@@ -141,6 +129,7 @@ TEST_F(OutputStreamTest, RefusesWhatCannotBeReplacedAndLeavesItUntouched)
     const Case cases[] = {
         {"symbolic link planted at the file", "c:\\temp\\link.txt"},
         {"a directory at the file", "c:\\temp\\folder.txt"},
+        {"a folder that is a symbolic link", "c:\\linked\\log.txt"},
         {"a missing folder other than C:\\temp", "c:\\nowhere\\log.txt"},
         {"no file name", "c:\\temp\\"},
     };
@@ -151,17 +140,30 @@ TEST_F(OutputStreamTest, RefusesWhatCannotBeReplacedAndLeavesItUntouched)
         EXPECT_TRUE(out.fail());
     }
     EXPECT_EQ(readText(dir_.file("elsewhere/victim.txt")), "not yours");
-    EXPECT_TRUE(fs::is_symlink(dir_.file("temp/link.txt")));
+    EXPECT_EQ(namesIn("elsewhere"), std::vector<std::string>{"victim.txt"});
     EXPECT_EQ(namesIn("temp"), (std::vector<std::string>{"folder.txt", "link.txt"}));
     EXPECT_FALSE(fs::exists(dir_.file("nowhere")));
 }
 
-TEST_F(OutputStreamTest, RefusesATempFolderThatIsASymbolicLink)
+// A writer killed before it published left its temporary; the next open of the file removes it,
+// and leaves a running writer's temporary and everything not named like one of its own.
+TEST_F(OutputStreamTest, TemporariesOfKilledWritersAreRemoved)
 {
-    fs::create_directory(dir_.file("elsewhere"));
-    fs::create_directory_symlink(dir_.file("elsewhere"), dir_.file("temp"));
-    ofstreamS out("c:\\temp\\Tessaly Current Optimisation Results.txt");
-    EXPECT_TRUE(out.fail());
-    EXPECT_TRUE(fs::is_empty(dir_.file("elsewhere")));
+    const pid_t dead = fork();
+    ASSERT_GE(dead, 0);
+    if (dead == 0)
+        _exit(0);
+    ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
+    const std::string killed = ".log.txt.tmp" + std::to_string(dead) + "_3_0";
+    std::vector<std::string> kept = {".log.txt.tmp" + std::to_string(getpid()) + "_1_0",
+                                     ".log.txt.tmp" + std::to_string(dead) + "_3",
+                                     ".other.txt.tmp" + std::to_string(dead) + "_0_0", "log.txt"};
+    for (const auto& name : kept)
+        writeText(dir_.file(name), "x");
+    writeText(dir_.file(killed), "half");
+    std::sort(kept.begin(), kept.end());
+    ofstreamS("C:\\log.txt") << "new";
+    EXPECT_EQ(namesIn("."), kept);
+    EXPECT_EQ(readText(dir_.file("log.txt")), "new");
 }
 } // namespace

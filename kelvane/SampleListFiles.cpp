@@ -4,40 +4,24 @@
 
 #include "kelvane/FormattedSampleList.h"
 #include "kelvane/KelvaneHost.h"
+#include "kelvane/Sqlite.h"
+#include "platform/Ascii.h"
 #include "platform/AtomicFile.h"
+#include "platform/LastError.h"
 #include "platform/WinPath.h"
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
-#include <sqlite3.h>
 #include <sstream>
 
 namespace kelvane
 {
 namespace detail
 {
-// Owns an SQLite connection; closing also finalises nothing, so every statement must be gone.
-struct DatabaseCloser
+namespace
 {
-    void operator()(sqlite3* db) const
-    {
-        sqlite3_close(db);
-    }
-};
-using Database = std::unique_ptr<sqlite3, DatabaseCloser>;
-
-struct StatementFinaliser
-{
-    void operator()(sqlite3_stmt* statement) const
-    {
-        sqlite3_finalize(statement);
-    }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementFinaliser>;
-
 // An SQL identifier in double quotes, so any column name a file brings (blanks, quotes, keywords)
 // is taken as a name.
 std::string quoted(const std::string& name)
@@ -52,70 +36,17 @@ std::string quoted(const std::string& name)
     return out + '"';
 }
 
-std::string lower(std::string text)
-{
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
-Statement prepare(sqlite3* db, const std::string& sql, std::string& error)
-{
-    sqlite3_stmt* raw = nullptr;
-    if (sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK)
-    {
-        error = sqlite3_errmsg(db);
-        sqlite3_finalize(raw);
-        return nullptr;
-    }
-    return Statement(raw);
-}
-
-bool execute(sqlite3* db, const std::string& sql, std::string& error)
-{
-    char* message = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK)
-        return true;
-    error = message ? message : sqlite3_errmsg(db);
-    sqlite3_free(message);
-    return false;
-}
-
-Database openDatabase(const std::string& path, int flags, std::string& error)
-{
-    sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
-    Database db(raw);
-    if (rc != SQLITE_OK)
-    {
-        error = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
-        return nullptr;
-    }
-    sqlite3_busy_timeout(db.get(), kDatabaseBusyMilliseconds);
-    return db;
-}
-
-std::string columnText(sqlite3_stmt* statement, int column)
-{
-    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-    return text ? std::string(text, static_cast<size_t>(sqlite3_column_bytes(statement, column))) : std::string();
-}
-
 // Whether the database has the sample table (names compare without regard to case, as SQLite's).
-bool hasSampleTable(sqlite3* db, bool& found, std::string& error)
+// False, with the failure noted on db, when the query fails.
+bool hasSampleTable(const Database& db, bool& found)
 {
-    Statement query =
-        prepare(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE", error);
+    Statement query(db, "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE");
     if (!query)
         return false;
-    sqlite3_bind_text(query.get(), 1, kSampleListTable, -1, SQLITE_STATIC);
-    const int rc = sqlite3_step(query.get());
+    query.bindText(1, kSampleListTable);
+    const int rc = query.step();
     if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-    {
-        error = sqlite3_errmsg(db);
-        return false;
-    }
+        return db.failed();
     found = rc == SQLITE_ROW;
     return true;
 }
@@ -123,77 +54,83 @@ bool hasSampleTable(sqlite3* db, bool& found, std::string& error)
 bool readDatabase(const std::string& path, CsvTable& table, std::string& error)
 {
     // Read-only, so a missing file is an error rather than a new empty database.
-    Database db = openDatabase(path, SQLITE_OPEN_READONLY, error);
-    if (!db)
-        return false;
+    Database db(path, SQLITE_OPEN_READONLY, kDatabaseBusyMilliseconds);
     bool found = false;
-    if (!hasSampleTable(db.get(), found, error))
+    if (!db || !hasSampleTable(db, found))
+    {
+        error = db.message();
         return false;
+    }
     if (!found)
     {
         error = std::string("no table ") + kSampleListTable;
         return false;
     }
-    Statement rows = prepare(db.get(), "SELECT * FROM " + quoted(kSampleListTable) + " ORDER BY rowid", error);
+    Statement rows(db, "SELECT * FROM " + quoted(kSampleListTable) + " ORDER BY rowid");
     if (!rows)
+    {
+        error = db.message();
         return false;
+    }
     const int columns = sqlite3_column_count(rows.get());
     for (int c = 0; c < columns; ++c)
         table.header.emplace_back(sqlite3_column_name(rows.get(), c));
     for (;;)
     {
-        const int rc = sqlite3_step(rows.get());
+        const int rc = rows.step();
         if (rc == SQLITE_DONE)
             return true;
         if (rc != SQLITE_ROW)
         {
-            error = sqlite3_errmsg(db.get());
+            db.failed();
+            error = db.message();
             return false;
         }
         std::vector<std::string>& record = table.rows.emplace_back();
         record.reserve(static_cast<size_t>(columns));
         for (int c = 0; c < columns; ++c)
-            record.push_back(columnText(rows.get(), c));
+            record.push_back(rows.text(c));
     }
 }
 
 // Makes the table's columns match the header: creates the table, or adds the columns it lacks.
-bool prepareTable(sqlite3* db, const CsvTable& table, std::string& error)
+bool prepareTable(const Database& db, const CsvTable& table)
 {
     bool found = false;
-    if (!hasSampleTable(db, found, error))
+    if (!hasSampleTable(db, found))
         return false;
     if (!found)
     {
         std::string sql = "CREATE TABLE " + quoted(kSampleListTable) + " (";
         for (size_t c = 0; c < table.header.size(); ++c)
             sql += (c ? ", " : "") + quoted(table.header[c]) + " TEXT";
-        return execute(db, sql + ")", error);
+        return db.exec(sql + ")");
     }
-    Statement info = prepare(db, "PRAGMA table_info(" + quoted(kSampleListTable) + ")", error);
-    if (!info)
-        return false;
     std::vector<std::string> existing;
-    while (sqlite3_step(info.get()) == SQLITE_ROW)
-        existing.push_back(lower(columnText(info.get(), 1)));
-    info.reset();
+    {
+        Statement info(db, "PRAGMA table_info(" + quoted(kSampleListTable) + ")");
+        if (!info)
+            return false;
+        while (info.step() == SQLITE_ROW)
+            existing.push_back(info.text(1));
+    }
     for (const auto& name : table.header)
     {
         bool have = false;
         for (const auto& column : existing)
-            have = have || column == lower(name);
+            have = have || platform::detail::equalsNoCase(column, name);
         if (have)
             continue;
-        if (!execute(db, "ALTER TABLE " + quoted(kSampleListTable) + " ADD COLUMN " + quoted(name) + " TEXT", error))
+        if (!db.exec("ALTER TABLE " + quoted(kSampleListTable) + " ADD COLUMN " + quoted(name) + " TEXT"))
             return false;
-        existing.push_back(lower(name));
+        existing.push_back(name);
     }
     return true;
 }
 
-bool fillTable(sqlite3* db, const CsvTable& table, std::string& error)
+bool fillTable(const Database& db, const CsvTable& table)
 {
-    if (!prepareTable(db, table, error) || !execute(db, "DELETE FROM " + quoted(kSampleListTable), error))
+    if (!prepareTable(db, table) || !db.exec("DELETE FROM " + quoted(kSampleListTable)))
         return false;
     std::string sql = "INSERT INTO " + quoted(kSampleListTable) + " (";
     std::string values;
@@ -202,49 +139,40 @@ bool fillTable(sqlite3* db, const CsvTable& table, std::string& error)
         sql += (c ? ", " : "") + quoted(table.header[c]);
         values += c ? ", ?" : "?";
     }
-    Statement insert = prepare(db, sql + ") VALUES (" + values + ")", error);
+    Statement insert(db, sql + ") VALUES (" + values + ")");
     if (!insert)
         return false;
     for (const auto& record : table.rows)
     {
         sqlite3_reset(insert.get());
         for (size_t c = 0; c < table.header.size(); ++c)
-        {
-            const std::string& text = c < record.size() ? record[c] : std::string();
-            sqlite3_bind_text(insert.get(), static_cast<int>(c) + 1, text.data(), static_cast<int>(text.size()),
-                              SQLITE_TRANSIENT);
-        }
-        if (sqlite3_step(insert.get()) != SQLITE_DONE)
-        {
-            error = sqlite3_errmsg(db);
-            return false;
-        }
+            insert.bindText(static_cast<int>(c) + 1, c < record.size() ? std::string_view(record[c]) : "");
+        if (insert.step() != SQLITE_DONE)
+            return db.failed();
     }
     return true;
 }
 
-bool writeDatabase(const std::string& path, const CsvTable& table, std::string& error)
+// Replaces the rows of the database at path in one transaction. On failure denied tells whether
+// the file or its folder may not be written by the caller.
+bool writeDatabase(const std::string& path, const CsvTable& table, std::string& error, bool& denied)
 {
-    if (table.header.empty())
-    {
-        error = "a sample list needs at least one column";
-        return false;
-    }
     std::error_code ignored;
     const bool existed = std::filesystem::exists(path, ignored);
     bool written = false;
     {
-        Database db = openDatabase(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, error);
-        // BEGIN IMMEDIATE takes the write lock at once, so a locked file fails here, before any change.
-        if (db && execute(db.get(), "BEGIN IMMEDIATE", error))
+        Database db(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, kDatabaseBusyMilliseconds);
+        // BEGIN IMMEDIATE takes the write lock at once, so a locked file fails here, before any
+        // change; a write-protected one fails at its first write.
+        const bool began = db && db.exec("BEGIN IMMEDIATE");
+        written = began && fillTable(db, table) && db.exec("COMMIT");
+        if (!written)
         {
-            written = fillTable(db.get(), table, error) && execute(db.get(), "COMMIT", error);
-            if (!written)
-            {
-                std::string ignoredError;
-                execute(db.get(), "ROLLBACK", ignoredError);
-            }
+            error = db.message();
+            denied = db.accessDenied();
         }
+        if (began && !written)
+            sqlite3_exec(db.get(), "ROLLBACK", nullptr, nullptr, nullptr);
     }
     if (!written && !existed)
         std::filesystem::remove(path, ignored);
@@ -273,12 +201,13 @@ SampleListFormat formatOfKind(host::SampleListKind kind)
 {
     return kind == host::SampleListKind::kDatabase ? SampleListFormat::kDatabase : SampleListFormat::kCsv;
 }
+} // namespace
 } // namespace detail
 
 SampleListFormat sampleListFormatOf(const std::string& path)
 {
     const std::string extension = std::filesystem::path(path).extension().string();
-    return detail::lower(extension) == ".spl" ? SampleListFormat::kDatabase : SampleListFormat::kCsv;
+    return platform::detail::equalsNoCase(extension, ".spl") ? SampleListFormat::kDatabase : SampleListFormat::kCsv;
 }
 
 bool readSampleListTable(const std::string& posixPath, SampleListFormat format, CsvTable& table, std::string& error)
@@ -305,14 +234,29 @@ bool writeSampleListTable(const std::string& posixPath, SampleListFormat format,
                           std::string& error)
 {
     bool ok = false;
-    if (format == SampleListFormat::kDatabase)
-        ok = detail::writeDatabase(posixPath, table, error);
-    else if (table.header.empty())
+    bool denied = false;
+    if (table.header.empty())
+    {
         error = "a sample list needs at least one column";
-    else if (!(ok = platform::writeFileAtomically(posixPath, formatCsv(table))))
-        error = "cannot be written";
+    }
+    else if (format == SampleListFormat::kDatabase)
+    {
+        ok = detail::writeDatabase(posixPath, table, error, denied);
+    }
+    else
+    {
+        const std::string text = formatCsv(table);
+        errno = 0;
+        ok = platform::writeFileAtomically(posixPath, text);
+        denied = !ok && (errno == EACCES || errno == EPERM || errno == EROFS);
+        if (!ok)
+            error = denied ? "access denied" : "cannot be written";
+    }
     if (!ok)
+    {
+        SetLastError(denied ? ERROR_ACCESS_DENIED : ERROR_GEN_FAILURE);
         error = posixPath + ": " + error;
+    }
     return ok;
 }
 

@@ -34,11 +34,13 @@ HOST_API SampleListFormat sampleListFormatOf(const std::string& path);
 HOST_API bool readSampleListTable(const std::string& posixPath, SampleListFormat format, CsvTable& table,
                                      std::string& error);
 
-/// Replaces the content of the list file at posixPath with table, all or nothing: CSV through an
+/// Replaces the content of the list file at posixPath with table, all or nothing: CSV (formatCsv,
+/// so a table read from the file changes only the cells that differ) through the platform's
 /// atomic file replacement, a database in one transaction (creating the file and its table when
 /// missing, adding missing columns as TEXT, replacing every row). Returns false, with the file as
-/// it was (a database file this call created is removed) and a one-line reason, when any step
-/// fails.
+/// it was (a database file this call created is removed), a one-line reason and the platform's
+/// last error set, when any step fails: ERROR_ACCESS_DENIED when the caller may not write the
+/// file (or create it in its folder), else ERROR_GEN_FAILURE.
 HOST_API bool writeSampleListTable(const std::string& posixPath, SampleListFormat format, const CsvTable& table,
                                       std::string& error);
 } // namespace kelvane
