@@ -1,9 +1,9 @@
-// The file utilities on a mock host, where the exact host calls matter, and on the Kelvane
-// stand-in over a temporary data directory, where the files themselves show what happened.
+// The file utilities on the Kelvane stand-in over a temporary data directory, where the files
+// themselves show what happened, and on a mock host where the exact host calls matter.
 #include "fileutil/FileUtil.h"
-#include "testing/MockHost.h"
 #include "kelvane/KelvaneHost.h"
 #include "platform/LastError.h"
+#include "testing/MockHost.h"
 #include "testing/TempDir.h"
 
 #include <cstdlib>
@@ -11,49 +11,17 @@
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <optional>
+#include <set>
 #include <string>
-#include <vector>
 
 namespace
 {
 namespace fs = std::filesystem;
 using ::testing::_;
-using ::testing::DoAll;
-using ::testing::InSequence;
-using ::testing::Invoke;
-using ::testing::NiceMock;
 using ::testing::Return;
-using ::testing::StrEq;
 
-const HANDLE kHandle = reinterpret_cast<HANDLE>(0x1234);
-
-// Empties both registries whatever host is installed, so tests do not see each other's entries.
-void clearRegistries()
-{
-    NiceMock<host::MockHost> quiet;
-    host::ScopedHost scope(quiet);
-    DeleteTempFiles();
-    DeleteTempDirs();
-}
-
-class FileUtilMockTest : public ::testing::Test
-{
-  protected:
-    void SetUp() override
-    {
-        clearRegistries();
-    }
-    void TearDown() override
-    {
-        clearRegistries();
-    }
-    NiceMock<host::MockHost> host_;
-    host::ScopedHost scope_{host_};
-};
-
-// ---- Pure text functions --------------------------------------------------------------------------
-
-TEST(RemoveTrailingSlash, RemovesOneSlashAfterClearingTrailingBlanks)
+TEST(FileUtilText, TrailingSlashesAndExtensions)
 {
     struct Case
     {
@@ -62,17 +30,8 @@ TEST(RemoveTrailingSlash, RemovesOneSlashAfterClearingTrailingBlanks)
         int result;
     };
     const Case cases[] = {
-        {"C:\\temp\\", "C:\\temp", 1},
-        {"C:\\temp\\\\", "C:\\temp\\", 1},
-        {"C:/temp/", "C:/temp", 1},
-        {"\\", "\\", 0},
-        {"", "", 0},
-        {"C:\\temp", "C:\\temp", 0},
-        {"C:\\temp\\ \t", "C:\\temp", 1},
-        {"C:\\temp  ", "C:\\temp", 0},
-        {"\\\\", "\\", 1},
-        {"a   ", "a", 0},
-        {"\\  ", "\\", 0},
+        {"C:\\temp\\", "C:\\temp", 1}, {"C:/temp/", "C:/temp", 1}, {"C:\\temp\\ \t", "C:\\temp", 1},
+        {"C:\\temp  ", "C:\\temp", 0}, {"\\  ", "\\", 0},          {"", "", 0},
     };
     for (const Case& c : cases)
     {
@@ -82,303 +41,62 @@ TEST(RemoveTrailingSlash, RemovesOneSlashAfterClearingTrailingBlanks)
         EXPECT_EQ(RemoveTrailingSlash(buffer), c.result);
         EXPECT_STREQ(buffer, c.out);
     }
-    EXPECT_EQ(RemoveTrailingSlash(nullptr), 0);
+    // The text after the last full stop, unless it names a project.
+    EXPECT_EQ(GetDefaultExtension("C:\\a.b\\list.csv") + GetDefaultExtension("C:\\x.PR") +
+                  GetDefaultExtension("C:\\Study.pro") + GetDefaultExtension("C:\\list"),
+              "csvPR");
 }
 
-TEST(GetDefaultExtension, IsTheTextAfterTheLastFullStopUnlessAProject)
-{
-    struct Case
-    {
-        const char* path;
-        const char* extension;
-    };
-    const Case cases[] = {
-        {"C:\\data\\list.spl", "spl"}, {"C:\\a.b\\list.csv", "csv"}, {"C:\\data\\list", ""}, {"C:\\Study.PRO", ""},
-        {"C:\\Study.pro", ""},         {"C:\\Study.PROJ", ""},       {"C:\\x.PR", "PR"},     {"C:\\x.", ""},
-        {"C:\\a.b\\list", "b\\list"},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.path);
-        EXPECT_EQ(GetDefaultExtension(c.path), CString(c.extension));
-    }
-}
-
-// ---- Exact host calls -----------------------------------------------------------------------------
-
-TEST_F(FileUtilMockTest, FileExistsOpensForReadingWithoutSharingAndCloses)
-{
-    EXPECT_CALL(host_,
-                CreateFileS(StrEq("C:\\a.mdb"), static_cast<DWORD>(GENERIC_READ), 0u, nullptr, 3u, 0x80u, nullptr, 1))
-        .WillOnce(Return(kHandle));
-    EXPECT_CALL(host_, CloseHandleS(kHandle)).WillOnce(Return(TRUE));
-    EXPECT_EQ(FileExists("C:\\a.mdb"), 1);
-
-    // Held open by another caller: a sharing violation counts as absent, and nothing is closed.
-    EXPECT_CALL(host_, CreateFileS(_, _, _, _, _, _, _, _)).WillOnce(Invoke([](auto&&...) {
-        SetLastError(ERROR_SHARING_VIOLATION);
-        return INVALID_HANDLE_VALUE;
-    }));
-    EXPECT_CALL(host_, CloseHandleS(_)).Times(0);
-    EXPECT_EQ(FileExists("C:\\a.mdb"), 0);
-}
-
-TEST_F(FileUtilMockTest, DirectoryExistsCountsRefusalsAsPresent)
-{
-    struct Case
-    {
-        DWORD error;
-        int exists;
-    };
-    const Case cases[] = {{ERROR_ALREADY_EXISTS, 1}, {ERROR_ACCESS_DENIED, 1},  {ERROR_SHARING_VIOLATION, 1},
-                          {ERROR_LOCK_VIOLATION, 1}, {ERROR_FILE_EXISTS, 1},    {ERROR_FILE_NOT_FOUND, 0},
-                          {ERROR_PATH_NOT_FOUND, 0}, {ERROR_INVALID_HANDLE, 0}, {ERROR_SUCCESS, 0}};
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.error);
-        EXPECT_CALL(host_, CreateFileS(StrEq("C:\\p"), static_cast<DWORD>(GENERIC_READ), 7u, nullptr, 3u, 0x2000000u,
-                                       nullptr, _))
-            .WillOnce(Invoke([&](auto&&...) {
-                SetLastError(c.error);
-                return INVALID_HANDLE_VALUE;
-            }));
-        EXPECT_EQ(DirectoryExists(CString("C:\\p")), c.exists);
-    }
-    EXPECT_CALL(host_, CreateFileS(_, _, _, _, _, _, _, _)).WillOnce(Return(kHandle));
-    EXPECT_CALL(host_, CloseHandleS(kHandle)).WillOnce(Return(TRUE));
-    EXPECT_EQ(DirectoryExists(CString("C:\\p")), 1);
-}
-
-TEST_F(FileUtilMockTest, UniqueNameSkipsTakenNamesAndReservesTheFreeOneWithoutReplacing)
-{
-    InSequence order;
-    // 001 exists (FileExists opens it), 002 does not.
-    EXPECT_CALL(host_, CreateFileS(StrEq("C:\\t\\TYPQ_001.mdb"), _, 0u, _, 3u, _, _, 1)).WillOnce(Return(kHandle));
-    EXPECT_CALL(host_, CloseHandleS(kHandle)).WillOnce(Return(TRUE));
-    EXPECT_CALL(host_, CreateFileS(StrEq("C:\\t\\TYPQ_002.mdb"), _, 0u, _, 3u, _, _, 1))
-        .WillOnce(Return(INVALID_HANDLE_VALUE));
-    EXPECT_CALL(host_, CreateFileS(StrEq("C:\\t\\TYPQ_002.mdb"), static_cast<DWORD>(GENERIC_READ | GENERIC_WRITE), 3u,
-                                   nullptr, static_cast<DWORD>(CREATE_NEW), 0x80u, nullptr, 1))
-        .WillOnce(Return(kHandle));
-    EXPECT_CALL(host_, CloseHandleS(kHandle)).WillOnce(Return(TRUE));
-    EXPECT_STREQ(CreateUniqueNameInDir("C:\\t", "TYPQ_", "..mdb", 1), "C:\\t\\TYPQ_002.mdb");
-}
-
-TEST_F(FileUtilMockTest, UniqueNameGivesUpOnACreateThatFailsForAnotherReason)
-{
-    EXPECT_CALL(host_, CreateFileS(_, _, _, _, 3u, _, _, _)).WillRepeatedly(Return(INVALID_HANDLE_VALUE));
-    EXPECT_CALL(host_, CreateFileS(_, _, _, _, static_cast<DWORD>(CREATE_NEW), _, _, _))
-        .WillOnce(Invoke([](auto&&...) {
-            SetLastError(ERROR_FILE_EXISTS); // made by someone else since the test: try the next
-            return INVALID_HANDLE_VALUE;
-        }))
-        .WillOnce(Invoke([](auto&&...) {
-            SetLastError(ERROR_ACCESS_DENIED);
-            return INVALID_HANDLE_VALUE;
-        }));
-    EXPECT_STREQ(CreateUniqueNameInDir("C:\\t", "X", "mdb", 1), "");
-}
-
-TEST_F(FileUtilMockTest, UniqueNameRefusesBadStartsAndOverlongNamesWithoutTouchingTheHost)
-{
-    EXPECT_CALL(host_, CreateFileS(_, _, _, _, _, _, _, _)).Times(0);
-    EXPECT_STREQ(CreateUniqueNameInDir("C:\\t", "X", "mdb", 0), "");
-    EXPECT_STREQ(CreateUniqueNameInDir("C:\\t", "X", "mdb", 1000), "");
-    EXPECT_STREQ(CreateUniqueNameInDir(nullptr, "X", "mdb", 1), "");
-    const std::string longDir = "C:\\" + std::string(250, 'd');
-    EXPECT_STREQ(CreateUniqueNameInDir(longDir.c_str(), "X", "mdb", 1), "");
-    EXPECT_STREQ(CreateAcqFileName("X", longDir.c_str(), 1), "");
-    EXPECT_CALL(host_, DirectoryExists(_)).Times(0);
-    EXPECT_STREQ(CreateAcqFileName("X", "C:\\t", 0), "");
-    EXPECT_STREQ(CreateAcqFileName("X", "C:\\t", 1000), "");
-}
-
-TEST_F(FileUtilMockTest, UniqueNameUsesTheHostTemporaryDirectory)
-{
-    EXPECT_CALL(host_, GetTempPathSA(260u, _)).WillOnce(Invoke([](DWORD, char* buffer) {
-        std::strcpy(buffer, "Z:\\tmp\\");
-        return DWORD{7};
-    }));
-    EXPECT_CALL(host_, CreateFileS(_, _, _, _, 3u, _, _, _)).WillOnce(Return(INVALID_HANDLE_VALUE));
-    EXPECT_CALL(host_, CreateFileS(StrEq("Z:\\tmp\\TYDQ_005.mdb"), _, _, _, static_cast<DWORD>(CREATE_NEW), _, _, _))
-        .WillOnce(Return(kHandle));
-    EXPECT_STREQ(CreateUniqueName("TYDQ_", ".mdb", 5), "Z:\\tmp\\TYDQ_005.mdb");
-
-    // A host that fails, or needs more room than the buffer has, gives the empty name.
-    EXPECT_CALL(host_, GetTempPathSA(_, _)).WillOnce(Return(DWORD{0})).WillOnce(Return(DWORD{300}));
-    EXPECT_STREQ(CreateUniqueName("TYDQ_", "mdb", 1), "");
-    EXPECT_STREQ(CreateUniqueName("TYDQ_", "mdb", 1), "");
-}
-
-TEST_F(FileUtilMockTest, AcquisitionNamesTakeTheFirstFreeLetterOfOneNumber)
-{
-    EXPECT_CALL(host_, DirectoryExists(StrEq("C:\\t\\TEMPACQ005A.RAW"))).WillOnce(Return(1));
-    EXPECT_CALL(host_, DirectoryExists(StrEq("C:\\t\\TEMPACQ005B.RAW"))).WillOnce(Return(0));
-    EXPECT_STREQ(CreateAcqFileName("TEMPACQ", "C:\\t", 5), "C:\\t\\TEMPACQ005B.RAW");
-
-    // All of A to Y taken: no name, although number 6 is free; Z is never tried.
-    std::vector<std::string> tried;
-    EXPECT_CALL(host_, DirectoryExists(_)).WillRepeatedly(Invoke([&](const char* path) {
-        tried.emplace_back(path);
-        return 1;
-    }));
-    EXPECT_STREQ(CreateAcqFileName("TEMPACQ", "C:\\t", 5), "");
-    ASSERT_EQ(tried.size(), 25u);
-    EXPECT_EQ(tried.back(), "C:\\t\\TEMPACQ005Y.RAW");
-}
-
-TEST_F(FileUtilMockTest, DeleteTempFilesWidensExtensionsExceptProjectsAndEmptiesTheRegistry)
-{
-    EXPECT_EQ(AddToTempFiles("C:\\t\\TYPQ_001.mdb"), 1);
-    EXPECT_EQ(AddToTempFiles("C:\\t\\TYPQ_001.mdb"), 1);
-    AddToTempFiles("C:\\p\\Study.PRO");
-    AddToTempFiles("C:\\t\\noext");
-    AddToTempFiles("C:\\d.x\\file");
-    AddToTempFiles("C:/d.x/file.ldb");
-    std::vector<std::string> patterns;
-    EXPECT_CALL(host_, FindFirstFileSA(_, _)).WillRepeatedly(Invoke([&](const char* pattern, WIN32_FIND_DATAA& found) {
-        patterns.emplace_back(pattern);
-        // Only the project matches: the others find nothing, which makes the result 0.
-        if (patterns.back() != "C:\\p\\Study.PRO")
-            return INVALID_HANDLE_VALUE;
-        std::strcpy(found.cFileName, "Study.PRO");
-        return kHandle;
-    }));
-    EXPECT_CALL(host_, DeleteFileS(StrEq("C:\\p\\Study.PRO"))).WillOnce(Return(TRUE));
-    EXPECT_CALL(host_, FindCloseS(kHandle)).WillOnce(Return(TRUE));
-    EXPECT_EQ(DeleteTempFiles(), 0);
-    EXPECT_EQ(patterns, (std::vector<std::string>{"C:\\t\\TYPQ_001.*", "C:\\t\\TYPQ_001.*", "C:\\p\\Study.PRO",
-                                                  "C:\\t\\noext", "C:\\d.x\\file", "C:/d.x/file.*"}));
-    patterns.clear();
-    EXPECT_EQ(DeleteTempFiles(), 1);
-    EXPECT_TRUE(patterns.empty());
-}
-
-TEST_F(FileUtilMockTest, DeleteWithWildsDeletesEveryMatchInThePatternsDirectory)
-{
-    const char* names[] = {"TYPQ_001.mdb", "TYPQ_001.ldb"};
-    int next = 0;
-    auto fill = [&](WIN32_FIND_DATAA& found) { std::strcpy(found.cFileName, names[next++]); };
-    // Any other pattern finds nothing.
-    EXPECT_CALL(host_, FindFirstFileSA(_, _)).WillRepeatedly(Return(INVALID_HANDLE_VALUE));
-    EXPECT_CALL(host_, FindFirstFileSA(StrEq("C:\\t\\TYPQ_001.*"), _)).WillOnce(Invoke([&](auto, auto& found) {
-        fill(found);
-        return kHandle;
-    }));
-    EXPECT_CALL(host_, FindNextFileSA(kHandle, _))
-        .WillOnce(Invoke([&](auto, auto& found) {
-            fill(found);
-            return TRUE;
-        }))
-        .WillOnce(Return(FALSE));
-    // A delete that fails does not change the result.
-    EXPECT_CALL(host_, DeleteFileS(StrEq("C:\\t\\TYPQ_001.mdb"))).WillOnce(Return(FALSE));
-    EXPECT_CALL(host_, DeleteFileS(StrEq("C:\\t\\TYPQ_001.ldb"))).WillOnce(Return(TRUE));
-    EXPECT_CALL(host_, FindCloseS(kHandle)).WillOnce(Return(TRUE));
-    EXPECT_EQ(DeleteWithWilds("C:\\t\\TYPQ_001.*"), 1);
-
-    // Nothing found, and a pattern too long to split safely, both give 0.
-    EXPECT_EQ(DeleteWithWilds("C:\\t\\none.*"), 0);
-    EXPECT_CALL(host_, FindFirstFileSA(_, _)).Times(0);
-    EXPECT_EQ(DeleteWithWilds(CString(("C:\\" + std::string(258, 'd') + "\\x.*").c_str())), 0);
-    // Short enough as a whole, but its directory would be cut by the split: refused too.
-    EXPECT_EQ(DeleteWithWilds(CString(("C:\\" + std::string(254, 'd') + "\\x").c_str())), 0);
-}
-
-TEST_F(FileUtilMockTest, DeleteTempDirsRefreshesTheSystemListThenErasesEachOnce)
-{
-    EXPECT_EQ(AddToTempDirs("C:\\t\\TEMPACQ001A.RAW"), 1);
-    EXPECT_EQ(AddToTempDirs("c:\\T\\tempacq001a.raw"), 0);
-    EXPECT_EQ(AddToTempDirs("C:\\t\\TEMPACQ001B.RAW"), 1);
-    EXPECT_EQ(AddToTempDirs(CString(("C:\\" + std::string(1030, 'd') + ".RAW").c_str())), 1);
-    {
-        InSequence order;
-        EXPECT_CALL(host_, RefreshSystemList()).WillOnce(Return(1));
-        EXPECT_CALL(host_, RawFileErase(StrEq("C:\\t\\TEMPACQ001A.RAW"))).WillOnce(Return(0));
-        EXPECT_CALL(host_, RawFileErase(StrEq("C:\\t\\TEMPACQ001B.RAW"))).WillOnce(Return(0));
-    }
-    // The over-long entry never reaches the host's 1024-character buffer, and counts as failed.
-    EXPECT_EQ(DeleteTempDirs(), 0);
-
-    EXPECT_CALL(host_, RefreshSystemList()).WillOnce(Return(1));
-    EXPECT_CALL(host_, RawFileErase(_)).Times(0);
-    EXPECT_EQ(DeleteTempDirs(), 1);
-
-    AddToTempDirs("C:\\t\\A.RAW");
-    AddToTempDirs("C:\\t\\B.RAW");
-    EXPECT_CALL(host_, RefreshSystemList()).WillOnce(Return(1));
-    EXPECT_CALL(host_, RawFileErase(StrEq("C:\\t\\A.RAW"))).WillOnce(Return(-1));
-    EXPECT_CALL(host_, RawFileErase(StrEq("C:\\t\\B.RAW"))).WillOnce(Return(0));
-    EXPECT_EQ(DeleteTempDirs(), 0);
-}
-
-// ---- On the Kelvane stand-in -------------------------------------------------------------------------
-
-class FileUtilStandInTest : public ::testing::Test
+// The stand-in's data directory is the test's directory, and its temporary directory (TMPDIR)
+// the folder tmp in it.
+class FileUtilTest : public testing::Test
 {
   protected:
     void SetUp() override
     {
-        clearRegistries();
         ASSERT_NE(kelvane::install(dir_.path()), nullptr);
-        // The host's temporary directory is $TMPDIR: point it into the test's directory.
         fs::create_directory(dir_.file("tmp"));
-        const char* old = std::getenv("TMPDIR");
-        oldTmp_ = old ? old : "";
-        hadTmp_ = old != nullptr;
+        if (const char* tmp = std::getenv("TMPDIR"))
+            oldTmp_ = tmp;
         setenv("TMPDIR", dir_.file("tmp").c_str(), 1);
+        temp_ = platform::hostTemporaryDirectory();
     }
     void TearDown() override
     {
         DeleteTempFiles();
         DeleteTempDirs();
         kelvane::uninstall();
-        if (hadTmp_)
-            setenv("TMPDIR", oldTmp_.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
+        oldTmp_ ? setenv("TMPDIR", oldTmp_->c_str(), 1) : unsetenv("TMPDIR");
     }
-    std::string host(const std::string& relative) const
+    void make(std::initializer_list<const char*> names) const
     {
-        std::string path = "C:\\" + relative;
-        return path;
+        for (const char* name : names)
+            testkit::writeText(dir_.file(name), "");
     }
-    bool exists(const std::string& relative) const
+    bool exists(const char* name) const
     {
-        return fs::exists(dir_.file(relative));
+        return fs::exists(dir_.file(name));
     }
 
     testkit::TempDir dir_;
-    std::string oldTmp_;
-    bool hadTmp_ = false;
+    std::string temp_; // the host path of tmp, ending in a backslash
+    std::optional<std::string> oldTmp_;
 };
 
-TEST_F(FileUtilStandInTest, UniqueNamesInTheTemporaryDirectoryAreCreatedInTurn)
+TEST_F(FileUtilTest, UniqueNamesAreCreatedInTurnUpTo999)
 {
-    const std::string first = CreateUniqueName("TYPQ_", "mdb", 1);
-    EXPECT_EQ(first, platform::hostTemporaryDirectory() + "TYPQ_001.mdb");
-    EXPECT_TRUE(exists("tmp/TYPQ_001.mdb"));
-    EXPECT_EQ(fs::file_size(dir_.file("tmp/TYPQ_001.mdb")), 0u);
-    EXPECT_EQ(std::string(CreateUniqueName("TYPQ_", ".mdb", 1)), platform::hostTemporaryDirectory() + "TYPQ_002.mdb");
+    EXPECT_EQ(std::string(CreateUniqueName("TYPQ_", "mdb", 1)), temp_ + "TYPQ_001.mdb");
+    EXPECT_EQ(std::string(CreateUniqueName("TYPQ_", ".mdb", 1)), temp_ + "TYPQ_002.mdb");
     EXPECT_TRUE(exists("tmp/TYPQ_002.mdb"));
-}
-
-TEST_F(FileUtilStandInTest, UniqueNamesFillADirectoryUpTo999)
-{
-    fs::create_directory(dir_.file("Acqudb"));
     for (int n = 1; n <= 997; ++n)
-    {
-        char name[32];
-        std::snprintf(name, sizeof name, "Acqudb/m_%03d.MDB", n); // other case than asked for
-        testkit::writeText(dir_.file(name), "");
-    }
-    EXPECT_STREQ(CreateUniqueNameInDir("C:\\Acqudb", "m_", "mdb", 1), "C:\\Acqudb\\m_998.mdb");
-    EXPECT_STREQ(CreateUniqueNameInDir("C:\\acqudb", "m_", "mdb", 990), "C:\\acqudb\\m_999.mdb");
-    EXPECT_STREQ(CreateUniqueNameInDir("C:\\Acqudb", "m_", "mdb", 1), "");
-    EXPECT_STREQ(CreateUniqueNameInDir("C:\\Acqudb", "m_", "mdb", 999), "");
+        make({(std::string("tmp/m_") + (n < 10 ? "00" : n < 100 ? "0" : "") + std::to_string(n) + ".MDB").c_str()});
+    EXPECT_EQ(std::string(CreateUniqueName("m_", "mdb", 1)), temp_ + "m_998.mdb");
+    EXPECT_EQ(std::string(CreateUniqueName("m_", "mdb", 990)), temp_ + "m_999.mdb");
+    EXPECT_STREQ(CreateUniqueName("m_", "mdb", 1), "");
+    EXPECT_STREQ(CreateUniqueName("m_", "mdb", 1000), "");
 }
 
-TEST_F(FileUtilStandInTest, AFileHeldOpenIsNeitherChosenNorEmptied)
+TEST_F(FileUtilTest, AFileHeldOpenIsNeitherChosenNorEmptied)
 {
     testkit::writeText(dir_.file("X001.mdb"), "in use");
     const HANDLE held = CFileAccess::CreateFileS("C:\\X001.mdb", GENERIC_READ | GENERIC_WRITE, 3, nullptr,
@@ -389,94 +107,76 @@ TEST_F(FileUtilStandInTest, AFileHeldOpenIsNeitherChosenNorEmptied)
     EXPECT_STREQ(CreateUniqueNameInDir("C:", "X", "mdb", 1), "C:\\X002.mdb");
     EXPECT_EQ(testkit::readText(dir_.file("X001.mdb")), "in use");
     CFileAccess::CloseHandleS(held);
-    EXPECT_EQ(FileExists("C:\\X001.mdb"), 1);
+    EXPECT_EQ(FileExists("C:\\x001.MDB"), 1);
+    EXPECT_EQ(DirectoryExists(CString("C:\\tmp")) + FileExists("C:\\tmp") + DirectoryExists(CString("C:\\no")), 1);
 }
 
-TEST_F(FileUtilStandInTest, ExistenceTestsOnRealFilesAndDirectories)
-{
-    fs::create_directory(dir_.file("Data"));
-    testkit::writeText(dir_.file("Data/list.spl"), "");
-    struct Case
-    {
-        const char* path;
-        int file;
-        int directory;
-    };
-    const Case cases[] = {
-        {"C:\\Data\\list.spl", 1, 1}, {"C:\\DATA\\LIST.SPL", 1, 1}, {"C:\\Data", 0, 1},
-        {"C:\\Data\\none.spl", 0, 0}, {"C:\\None\\list.spl", 0, 0},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.path);
-        EXPECT_EQ(FileExists(c.path), c.file);
-        EXPECT_EQ(DirectoryExists(CString(c.path)), c.directory);
-    }
-}
-
-TEST_F(FileUtilStandInTest, TemporaryFilesGoWithTheirSiblingsAndAMissingOneStopsNothing)
-{
-    for (const char* name :
-         {"tmp/TYPQ_001.mdb", "tmp/typq_001.LDB", "tmp/TYPQ_0010.mdb", "tmp/TYDQ_001.mdb", "tmp/keep.txt"})
-        testkit::writeText(dir_.file(name), "");
-    const std::string temp = platform::hostTemporaryDirectory();
-    AddToTempFiles((temp + "TYPQ_002.mdb").c_str()); // another process already deleted it
-    AddToTempFiles((temp + "TYPQ_001.mdb").c_str());
-    AddToTempFiles((temp + "TYDQ_001.mdb").c_str());
-    // One of them goes behind the registry's back before the clean-up, too.
-    fs::remove(dir_.file("tmp/TYDQ_001.mdb"));
-
-    EXPECT_EQ(DeleteTempFiles(), 0); // two registered files were not found
-    EXPECT_FALSE(exists("tmp/TYPQ_001.mdb"));
-    EXPECT_FALSE(exists("tmp/typq_001.LDB"));
-    EXPECT_TRUE(exists("tmp/TYPQ_0010.mdb"));
-    EXPECT_TRUE(exists("tmp/keep.txt"));
-    EXPECT_EQ(DeleteTempFiles(), 1);
-}
-
-TEST_F(FileUtilStandInTest, WildcardDeletionLeavesDirectoriesAndOtherNames)
+TEST_F(FileUtilTest, DeletionTakesTheMatchesAndTheirSiblingsOnly)
 {
     fs::create_directory(dir_.file("w"));
     fs::create_directory(dir_.file("w/a1.sub"));
-    for (const char* name : {"w/a1.txt", "w/A2.TXT", "w/b1.txt", "w/a10.txt"})
-        testkit::writeText(dir_.file(name), "");
+    make({"w/a1.txt", "w/A2.TXT", "w/b1.txt", "w/a10.txt", "tmp/T_001.mdb", "tmp/t_001.LDB", "tmp/T_0010.mdb",
+          "tmp/U_001.mdb", "tmp/keep.txt"});
     EXPECT_EQ(DeleteWithWilds("C:\\W\\a?.*"), 1);
-    EXPECT_FALSE(exists("w/a1.txt"));
-    EXPECT_FALSE(exists("w/A2.TXT"));
-    EXPECT_TRUE(exists("w/b1.txt"));
-    EXPECT_TRUE(exists("w/a10.txt"));
-    EXPECT_TRUE(exists("w/a1.sub"));
-    EXPECT_EQ(DeleteWithWilds("C:\\w\\zz*"), 0);
+    EXPECT_EQ(DeleteWithWilds("C:/w/zz*"), 0);
+    AddToTempFiles((temp_ + "T_002.mdb").c_str()); // another process deleted it already
+    AddToTempFiles("C:/tmp/T_001.mdb");            // the host's file beside it (T_001.LDB) goes too
+    AddToTempFiles((temp_ + "U_001.mdb").c_str());
+    EXPECT_EQ(DeleteTempFiles(), 0); // the first found nothing
+    EXPECT_EQ(DeleteTempFiles(), 1); // and the registry is empty
+    std::set<std::string> left;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_.path()))
+        left.insert(entry.path().lexically_relative(dir_.path()).string());
+    EXPECT_EQ(left, (std::set<std::string>{"tmp", "tmp/T_0010.mdb", "tmp/keep.txt", "w", "w/a1.sub", "w/a10.txt",
+                                           "w/b1.txt"}));
 }
 
-TEST_F(FileUtilStandInTest, AcquisitionDirectoriesAreNamedRegisteredOnceAndErased)
+TEST_F(FileUtilTest, AcquisitionDirectoriesAreNamedRegisteredOnceAndErased)
 {
-    const std::string temp = platform::hostTemporaryDirectory();
-    std::string dir = temp;
-    dir.pop_back();
-    fs::create_directory(dir_.file("tmp/TEMPACQ005A.RAW"));
-    const std::string name = CreateAcqFileName("TEMPACQ", dir.c_str(), 5);
-    EXPECT_EQ(name, temp + "TEMPACQ005B.RAW");
-    EXPECT_FALSE(exists("tmp/TEMPACQ005B.RAW")); // nothing is created
-
-    fs::create_directories(dir_.file("tmp/TEMPACQ005A.RAW/inner"));
-    testkit::writeText(dir_.file("tmp/TEMPACQ005A.RAW/inner/_FUNC001.DAT"), "x");
-    EXPECT_EQ(AddToTempDirs((temp + "TEMPACQ005A.RAW").c_str()), 1);
-    EXPECT_EQ(AddToTempDirs((temp + "tempacq005a.raw").c_str()), 0);
+    fs::create_directories(dir_.file("tmp/ACQ005A.RAW/inner"));
+    make({"tmp/ACQ005A.RAW/inner/_FUNC001.DAT"});
+    EXPECT_EQ(std::string(CreateAcqFileName("ACQ", temp_.substr(0, temp_.size() - 1).c_str(), 5)),
+              temp_ + "ACQ005B.RAW");
+    EXPECT_FALSE(exists("tmp/ACQ005B.RAW")); // nothing is created
+    EXPECT_EQ(AddToTempDirs((temp_ + "ACQ005A.RAW").c_str()), 1);
+    EXPECT_EQ(AddToTempDirs((temp_ + "acq005a.raw").c_str()), 0);
     EXPECT_EQ(DeleteTempDirs(), 1);
-    EXPECT_FALSE(exists("tmp/TEMPACQ005A.RAW"));
-    EXPECT_TRUE(exists("tmp"));
+    EXPECT_FALSE(exists("tmp/ACQ005A.RAW"));
 }
 
-TEST_F(FileUtilStandInTest, ARegisteredDirectoryNeverErasesAboveItself)
+TEST_F(FileUtilTest, OverlongNamesAreRefusedNotCut)
 {
-    fs::create_directories(dir_.file("Study.PRO/Data/x.RAW"));
-    testkit::writeText(dir_.file("Study.PRO/keep.txt"), "k");
-    AddToTempDirs(host("Study.PRO\\Data\\x.RAW\\..\\..").c_str());
-    AddToTempDirs(host("Study.PRO\\Data\\x.RAW\\..").c_str());
-    AddToTempDirs(host("Study.PRO").c_str());
+    const std::string longDir = "C:\\" + std::string(250, 'd');
+    EXPECT_STREQ(CreateUniqueNameInDir(longDir.c_str(), "X", "mdb", 1), "");
+    EXPECT_STREQ(CreateAcqFileName("X", longDir.c_str(), 1), "");
+    EXPECT_EQ(DeleteWithWilds(("C:\\" + std::string(254, 'd') + "\\x").c_str()), 0); // its directory would be cut
+    // The host's erase takes at most 1023 characters: a longer entry fails without reaching it.
+    AddToTempDirs(("C:\\" + std::string(1030, 'd')).c_str());
     EXPECT_EQ(DeleteTempDirs(), 0);
-    EXPECT_TRUE(exists("Study.PRO/keep.txt"));
-    EXPECT_TRUE(exists("Study.PRO/Data/x.RAW"));
+}
+
+// ---- Exact host calls -------------------------------------------------------------------------
+
+TEST(FileUtilHost, TemporaryNamesNeedTheHostsRoomyPathAndStopAtARefusedCreate)
+{
+    testing::NiceMock<host::MockHost> host;
+    host::ScopedHost scope(host);
+    // The host cannot give its temporary directory, or it needs more room than the buffer has.
+    EXPECT_CALL(host, GetTempPathSA(260u, _)).WillOnce(Return(DWORD{0})).WillOnce(Return(DWORD{260}));
+    EXPECT_STREQ(CreateUniqueName("T", "mdb", 1), "");
+    EXPECT_STREQ(CreateUniqueName("T", "mdb", 1), "");
+    // No name exists; the first create finds one made meanwhile, the second is refused outright.
+    EXPECT_CALL(host, CreateFileS(_, _, _, _, static_cast<DWORD>(OPEN_EXISTING), _, _, _))
+        .WillRepeatedly(Return(INVALID_HANDLE_VALUE));
+    EXPECT_CALL(host, CreateFileS(_, _, _, _, static_cast<DWORD>(CREATE_NEW), _, _, _))
+        .WillOnce([](auto&&...) {
+            SetLastError(ERROR_FILE_EXISTS);
+            return INVALID_HANDLE_VALUE;
+        })
+        .WillOnce([](auto&&...) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return INVALID_HANDLE_VALUE;
+        });
+    EXPECT_STREQ(CreateUniqueNameInDir("C:\\t", "X", "mdb", 1), "");
 }
 } // namespace

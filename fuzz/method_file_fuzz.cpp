@@ -1,20 +1,19 @@
 // libFuzzer target: reads arbitrary bytes as a method file, saves the method and reads it back,
 // checking what must always hold: numbers are finite, texts fit their 255-character buffer, a
 // saved method reads back with the same integers, and a second save changes nothing more.
-#include "host/host.h"
-#include "testing/MethodFileHost.h"
-#include "method/BrenmoOptions.h"
+#include "method/MethodFileKeys.h"
 #include "method/TessalyOptionsSheet.h"
 #include "platform/WinPath.h"
+#include "testing/MethodFileHost.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace
@@ -28,86 +27,60 @@ void check(bool condition, const char* what)
     }
 }
 
-
-// Where the fuzzer's files live: one directory for the whole process, removed at exit.
+// Where the fuzzer's files live: one directory for the whole process, the host's data directory
+// C:\, removed at exit. (Fuzz programs link no test library, so not testkit::TempDir.)
 struct Workspace
 {
     Workspace()
     {
         char pattern[] = "/tmp/method_file_fuzz.XXXXXX";
-        if (!mkdtemp(pattern))
-            std::abort();
+        check(mkdtemp(pattern) != nullptr, "cannot create a temporary directory");
         dir = pattern;
-        platform::setDataDirectory(dir + "/data");
+        platform::setDataDirectory(dir);
         host::Install(&fuzzHost);
     }
     ~Workspace()
     {
         host::Install(nullptr);
-        for (const char* name : {"/input.tym", "/saved.tym", "/again.tym"})
-            unlink((dir + name).c_str());
-        rmdir((dir + "/data").c_str());
-        rmdir(dir.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
     }
-    CString path(const char* name) const
-    {
-        return CString(platform::toHostPath(dir + name));
-    }
-
     std::string dir;
     testkit::MethodFileHost fuzzHost;
 };
 
-// The fields of a method that a file holds, as plain values.
+// The values of a method's keys, read through the key table; texts must fit the read buffer.
 struct Snapshot
 {
-    std::vector<double> doubles;
+    std::vector<double> doubles; // finite
     std::vector<int> ints;
-    std::vector<float> masses;
-    std::vector<std::string> texts;
 };
 
-Snapshot snapshot(const CBrenmoOptions& o)
+Snapshot read(const char* path)
 {
+    const CBrenmoOptions& o = CTessalyOptionsSheet::OpenFile(path);
     Snapshot s;
-    s.doubles = {o.m_dConeVoltageMin,        o.m_dConeVoltageMax,       o.m_dConeVoltageStep,
-                 o.m_dCollisionEnergyMin,    o.m_dCollisionEnergyMax,   o.m_dCollisionEnergyStep,
-                 o.m_dTotalCycleTime,        o.m_dMaxDwellTime,         o.m_dInterModeTime,
-                 o.m_dStage1InjectionVolume, o.m_dStage2InjectionVolume};
-    s.ints = {static_cast<int>(o.m_eIonModeOpt),
-              o.m_bMSMS,
-              static_cast<int>(o.m_eWhenToOptimise),
-              o.m_nFragmentMinSize,
-              o.m_bUseMuxMode,
-              o.m_bUseInterlacedInjections,
-              o.m_nMuxSprays};
-    for (const CAdductGroup* group :
-         {static_cast<const CAdductGroup*>(&o.m_Adducts), static_cast<const CAdductGroup*>(&o.m_Losses)})
+    for (const auto& key : method::kMethodFileKeys)
     {
-        for (int i = 0; i < group->m_nAdducts; ++i)
+        if (key.type == method::MethodKeyType::kDouble)
         {
-            s.ints.push_back(group->m_ppAdducts[i]->Allowed());
-            s.masses.push_back(group->m_ppAdducts[i]->Mass());
-            s.texts.push_back(group->m_ppAdducts[i]->m_strName.str());
+            s.doubles.push_back(key.getDouble(o));
+            check(std::isfinite(s.doubles.back()), "a number read from a method file is not finite");
         }
+        else if (key.type == method::MethodKeyType::kInt)
+            s.ints.push_back(key.getInt(o));
+        else
+            check(key.getText(o).GetLength() <= 255, "a text read from a method file is longer than 255 characters");
     }
-    for (const CString* text :
-         {&o.m_strIonMode, &o.m_strQuanMethodParent, &o.m_strQuanMethodDaughter, &o.m_strParentTuneFile,
-          &o.m_strDaughterTuneFile, &o.m_strAcquisitionTuneFile, &o.m_strStage1LCMethod, &o.m_strStage2LCMethod,
-          &o.m_strLoopLCMethod, &o.m_strColumnLCMethod})
-        s.texts.push_back(text->str());
     return s;
 }
 
-// Every value a method file gives is usable: finite numbers, texts within the read buffer.
-void checkReadable(const Snapshot& s)
+// Saves what the file at from holds to the file at to; whether every key was written.
+bool copy(const char* from, const char* to)
 {
-    for (double d : s.doubles)
-        check(std::isfinite(d), "a double read from a method file is not finite");
-    for (float m : s.masses)
-        check(std::isfinite(m), "a mass read from a method file is not finite");
-    for (const std::string& t : s.texts)
-        check(t.size() <= 255, "a text read from a method file is longer than 255 characters");
+    CBrenmoOptions method;
+    method = CTessalyOptionsSheet::OpenFile(from);
+    return CTessalyOptionsSheet::SaveFile(to, method) == 1;
 }
 } // namespace
 
@@ -115,37 +88,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static Workspace workspace;
     workspace.fuzzHost.count = 1 + static_cast<int>(size % 4);
-    {
-        std::ofstream out(workspace.dir + "/input.tym", std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
-
-    const Snapshot first = snapshot(CTessalyOptionsSheet::OpenFile(workspace.path("/input.tym")));
-    checkReadable(first);
+    std::ofstream(workspace.dir + "/input.tym", std::ios::binary)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 
     // Integers are written as they are and read back exactly.
-    CBrenmoOptions method;
-    method = CTessalyOptionsSheet::OpenFile(workspace.path("/input.tym"));
-    const int saved = CTessalyOptionsSheet::SaveFile(workspace.path("/saved.tym"), method);
-    const Snapshot second = snapshot(CTessalyOptionsSheet::OpenFile(workspace.path("/saved.tym")));
-    checkReadable(second);
-    if (saved)
-        check(second.ints == first.ints, "integers changed through a save");
+    const Snapshot first = read("C:\\input.tym");
+    const bool saved = copy("C:\\input.tym", "C:\\saved.tym");
+    const Snapshot second = read("C:\\saved.tym");
+    if (!saved)
+        return 0;
+    check(second.ints == first.ints, "integers changed through a save");
 
-    // Doubles and masses are rounded to two decimals by the first save; a second save of what
-    // was read back changes nothing.
-    method = CTessalyOptionsSheet::OpenFile(workspace.path("/saved.tym"));
-    if (saved && CTessalyOptionsSheet::SaveFile(workspace.path("/again.tym"), method))
+    // Numbers are rounded to two decimals by the first save; a second save of what was read back
+    // changes nothing more.
+    if (!copy("C:\\saved.tym", "C:\\again.tym"))
+        return 0;
+    const Snapshot third = read("C:\\again.tym");
+    check(third.ints == second.ints, "integers changed through a second save");
+    for (std::size_t i = 0; i < second.doubles.size(); ++i)
     {
-        const Snapshot third = snapshot(CTessalyOptionsSheet::OpenFile(workspace.path("/again.tym")));
-        check(third.ints == second.ints, "integers changed through a second save");
-        for (std::size_t i = 0; i < second.doubles.size(); ++i)
-        {
-            // Beyond 1e250 a value's 253+ digits no longer fit the 255-character read buffer.
-            if (std::fabs(second.doubles[i]) < 1e250)
-                check(third.doubles[i] == second.doubles[i], "a double changed through a second save");
-        }
-        check(third.masses == second.masses, "a mass changed through a second save");
+        // Beyond 1e250 a value's 253+ digits no longer fit the 255-character read buffer.
+        if (std::fabs(second.doubles[i]) < 1e250)
+            check(third.doubles[i] == second.doubles[i], "a number changed through a second save");
     }
     return 0;
 }
