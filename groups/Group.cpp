@@ -44,6 +44,13 @@ void CGroup::Add(int row)
 
 void CGroup::RemoveFromGroup(const CIntList& rows)
 {
+    // The group's own rows, listed: each removes itself. Walking them while freeing their nodes
+    // would step from a freed node.
+    if (&rows == &m_Samples)
+    {
+        m_Samples.RemoveAll();
+        return;
+    }
     POSITION listed = rows.GetHeadPosition();
     POSITION member = m_Samples.GetHeadPosition();
     while (listed && member)

@@ -36,7 +36,7 @@ class BRENMO_API CGroup
     /// Appends row to m_Samples, without sorting or checking for duplicates.
     void Add(int row);
     /// Removes the listed rows from m_Samples; both lists are taken to be ascending, and each
-    /// listed row removes at most one equal row.
+    /// listed row removes at most one equal row (so m_Samples itself empties the group).
     void RemoveFromGroup(const CIntList& rows);
 
     /// The label of the names; the empty text when the group has none.

@@ -3,6 +3,7 @@
 
 #include "groups/Ordinal.h"
 #include "groups/SplitGroups.h"
+#include "platform/Ascii.h"
 
 #include <algorithm>
 #include <vector>
@@ -230,8 +231,7 @@ const std::string& groups::detail::ExpressionLabel::operator()(const CString& ex
     upper_.assign(first == std::string::npos ? std::string_view() : std::string_view(text).substr(first));
     upper_.resize(upper_.find_last_not_of(kBlanks) + 1);
     for (char& c : upper_)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        c = platform::detail::foldCase(c);
 
     names_.clear();
     const std::string_view all(upper_);

@@ -57,6 +57,9 @@ int setCurrentCells(int column, const char* text)
 {
     if (!pQuanSampleList)
         return 0;
+    // Copied first: text may be a getter's result, which points into the first row's cell that
+    // this overwrites before the other rows are written.
+    const CString value(text ? text : kEmpty);
     // A field the host's table lacks cannot hold the text; saying so beats a silent success.
     if (column < 0)
         return 0;
@@ -67,7 +70,7 @@ int setCurrentCells(int column, const char* text)
     if (first > last)
         return 1;
     for (int row = first; row <= last; ++row)
-        (*pQuanSampleList)[row][column].SetString(text ? text : kEmpty, CKVVariant::kTypeString);
+        (*pQuanSampleList)[row][column].SetString(value.GetString(), CKVVariant::kTypeString);
     return saveOpenList();
 }
 
@@ -147,8 +150,10 @@ int OpenUnknownSampleList(const CString& path, CSampleListMem*& list, const tag_
 
 int QuanOpenSampleList(const char* path)
 {
-    QuanCloseSampleList();
+    // Copied before the open list is closed: a host reopening the current list passes the text
+    // of QuanGetCurrentSampleList, which lives in that list and is freed with it.
     const CString file(path ? path : kEmpty);
+    QuanCloseSampleList();
     const tag_SELECT_DATATYPE type = {kEmpty, kEmpty, typeCodeOf(GetDefaultExtension(file)), kEmpty, kEmpty};
     if (!OpenUnknownSampleList(file, pQuanSampleList, type))
         return 0;

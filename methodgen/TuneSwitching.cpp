@@ -1,8 +1,7 @@
 #include "methodgen/TuneSwitching.h"
 
 #include "methodgen/MethodRecord.h"
-
-#include <strings.h>
+#include "platform/Ascii.h"
 
 namespace methodgen::detail
 {
@@ -78,8 +77,8 @@ BRENMO_API int SetTuneOriginal(const CBrenmoOptions& options)
     char currentPath[kPathLimit] = {};
     ConvertHxFileToPath(savedPath, kPathLimit, &saved.tuneDb);
     ConvertHxFileToPath(currentPath, kPathLimit, &current);
-    // Host paths name the same file whatever their letter case.
-    if (strcasecmp(savedPath, currentPath) == 0)
+    // Host paths name the same file whatever the case of their ASCII letters.
+    if (platform::detail::equalsNoCase(savedPath, currentPath))
         return 1;
     return options.m_pInstrument->LoadTune(0, savedPath, 1);
 }
