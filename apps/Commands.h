@@ -1,20 +1,36 @@
-// What the driver's commands share: their signature, the two ways a command fails, and small
-// helpers for files. Each group of commands lives in its own file and is listed in Tessaly.cpp.
+// What the driver's commands share: how a command registers with the parser, the two ways a
+// command fails, and small helpers for files and the host. Each command lives in its own file.
 #pragma once
 
 #include "apps/Tessaly.h"
 
-#include <filesystem>
+#include <CLI/CLI.hpp>
+#include <functional>
 #include <ostream>
 #include <stdexcept>
 #include <string>
-#include <vector>
+
+namespace kelvane
+{
+class KelvaneHost;
+}
 
 namespace tessaly
 {
-/// A command: its arguments (after the command words) and the stream for its results. It returns
-/// the exit status, or throws BadInput or Failure.
-using Command = int (*)(const std::vector<std::string>& args, std::ostream& out);
+/// The work of the command given: run once the whole command line has parsed and the host is
+/// installed. It returns the exit status, or throws BadInput or Failure.
+using Action = std::function<int(std::ostream& out)>;
+
+/// Adds one top-level command (and its subcommands) to the parser; the callback of the command
+/// given sets action.
+using AddCommand = void (*)(CLI::App& tessaly, Action& action);
+
+void addMethodCommand(CLI::App& tessaly, Action& action);
+void addGroupsCommand(CLI::App& tessaly, Action& action);
+void addQuanCommand(CLI::App& tessaly, Action& action);
+void addSampleListCommand(CLI::App& tessaly, Action& action);
+void addMethodDbCommand(CLI::App& tessaly, Action& action);
+void addTuneCommand(CLI::App& tessaly, Action& action);
 
 /// Input the driver refuses: a one-line message and exit status 2, before anything is written.
 struct BadInput : std::runtime_error
@@ -28,38 +44,25 @@ struct Failure : std::runtime_error
     using std::runtime_error::runtime_error;
 };
 
+/// Makes run the action once command has parsed. Nothing runs while the line is still being
+/// parsed, so a later parse error leaves everything untouched.
+void onParsed(CLI::App& command, Action& action, Action run);
+
+/// A check of an option's text: a whole number from min to max. Its message quotes the text and
+/// names what was expected, e.g. "\"two\" is not a whole number".
+CLI::Validator wholeNumber(long min, long max, const std::string& what = "a whole number");
+
 /// Throws BadInput unless path names an existing regular file.
 void requireFile(const std::string& path);
+/// Throws BadInput unless path names an existing directory.
+void requireDirectory(const std::string& path);
 
-/// A scratch directory that is removed with everything in it when it goes out of scope.
-class ScratchDirectory
-{
-  public:
-    /// Creates the directory in the POSIX temporary directory; throws Failure when it cannot.
-    ScratchDirectory();
-    ~ScratchDirectory();
-    ScratchDirectory(const ScratchDirectory&) = delete;
-    ScratchDirectory& operator=(const ScratchDirectory&) = delete;
+/// A path the user gave as the host sees it: a host path ("C:\...") is kept, a POSIX path is
+/// converted; the empty text stays empty.
+std::string asHostPath(const std::string& path);
 
-    std::filesystem::path operator/(const char* name) const
-    {
-        return path_ / name;
-    }
-
-  private:
-    std::filesystem::path path_;
-};
-
-// The commands, by group.
-int methodShow(const std::vector<std::string>& args, std::ostream& out);
-int methodSet(const std::vector<std::string>& args, std::ostream& out);
-int methodValidate(const std::vector<std::string>& args, std::ostream& out);
-int methodMove(const std::vector<std::string>& args, std::ostream& out);
-int groups(const std::vector<std::string>& args, std::ostream& out);
-int quan(const std::vector<std::string>& args, std::ostream& out);
-int sampleListConvert(const std::vector<std::string>& args, std::ostream& out);
-int methodDbShow(const std::vector<std::string>& args, std::ostream& out);
-int methodDbStage1(const std::vector<std::string>& args, std::ostream& out);
-int tuneShow(const std::vector<std::string>& args, std::ostream& out);
-int tuneLoad(const std::vector<std::string>& args, std::ostream& out);
+/// The installed Kelvane host stand-in; throws Failure when another host is installed.
+kelvane::KelvaneHost& standIn();
+/// Why the host's last sample-list read or write failed, or "the host gave no reason".
+std::string sampleListError();
 } // namespace tessaly

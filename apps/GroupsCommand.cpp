@@ -1,28 +1,44 @@
-// tessaly groups: the sample groups of a formatted sample list.
+// tessaly groups: the sample groups of a sample list, read through the host as the quantify step
+// reads it.
 #include "apps/Commands.h"
 #include "groups/Group.h"
-#include "kelvane/FormattedSampleList.h"
+#include "groups/QuanState.h"
+#include "host/host.h"
+#include "platform/Ascii.h"
+#include "platform/WinPath.h"
+
+#include <memory>
 
 namespace tessaly
 {
-int groups(const std::vector<std::string>& args, std::ostream& out)
+namespace
 {
-    if (args.size() != 1)
-        throw BadInput("groups takes one sample list");
-    requireFile(args[0]);
-    CSampleListMem list;
-    kelvane::FormattedListColumns columns;
-    std::string error;
-    if (!kelvane::readFormattedSampleList(args[0], list, columns, error))
-        throw BadInput(error);
-    bool hasGroups = false;
-    for (const auto& field : columns.fields)
-        hasGroups = hasGroups || field == "SAMPLE_GROUP";
-    if (!hasGroups)
-        throw BadInput(args[0] + ": no SAMPLE_GROUP column");
+// The host's list type for a file, by its extension as the quantify step chooses it: 1 a
+// database (.spl), 3 and 4 loaded lists (.olb, .sdb), 2 a formatted list (anything else).
+int listTypeOf(const std::string& path)
+{
+    const std::string extension = path.substr(path.find_last_of("./") + 1);
+    if (platform::detail::equalsNoCase(extension, "spl"))
+        return 1;
+    if (platform::detail::equalsNoCase(extension, "olb"))
+        return 3;
+    if (platform::detail::equalsNoCase(extension, "sdb"))
+        return 4;
+    return 2;
+}
+
+int groups(const std::string& list, std::ostream& out)
+{
+    requireFile(list);
+    const tag_SELECT_DATATYPE type = {"", "", listTypeOf(list), "", ""};
+    CSampleListMem* opened = nullptr;
+    if (!OpenUnknownSampleList(platform::toHostPath(list).c_str(), opened, type))
+        throw BadInput(sampleListError());
+    const std::unique_ptr<CSampleListMem> rows(opened);
 
     CGroupArray groups;
-    GetGroups(groups, &list);
+    GetGroups(groups, rows.get());
+    // Groups and rows count from 1 for people, as quan counts them.
     for (int i = 0; i < groups.GetSize(); ++i)
     {
         const CGroup& group = groups[i];
@@ -30,9 +46,18 @@ int groups(const std::vector<std::string>& args, std::ostream& out)
         const int first = pos ? group.m_Samples.GetNext(pos) : 0;
         const int last = pos ? group.m_Samples.GetNext(pos) : first;
         const CString label = group;
-        out << i << '\t' << first << '\t' << last << '\t' << label.GetString() << '\n';
+        out << i + 1 << '\t' << first + 1 << '\t' << last + 1 << '\t' << label.GetString() << '\n';
     }
     return kOk;
 }
+} // namespace
 
+void addGroupsCommand(CLI::App& tessaly, Action& action)
+{
+    CLI::App* command = tessaly.add_subcommand(
+        "groups", "prints the sample groups of LIST: number, first row, last row, label (counted from 1)");
+    auto list = std::make_shared<std::string>();
+    command->add_option("LIST", *list, "sample list (.csv, .txt, .spl, .olb, .sdb)")->required();
+    onParsed(*command, action, [list](std::ostream& out) { return groups(*list, out); });
+}
 } // namespace tessaly

@@ -5,95 +5,110 @@
 #include "kelvane/KelvaneHost.h"
 #include "platform/WinPath.h"
 
-#include <cstdlib>
-#include <string_view>
-
 namespace tessaly
 {
 namespace
 {
-constexpr const char* kUsage = "usage: tessaly [--data-dir DIR] method show FILE.tym\n"
-                               "       tessaly [--data-dir DIR] method set FILE.tym Key=Value...\n"
-                               "       tessaly [--data-dir DIR] method validate FILE.tym --project DIR.PRO\n"
-                               "                   [--compounds LIST] [--analysis LIST] [run options]\n"
-                               "           prints the findings; exit 0 when valid (warnings only), 1 on errors\n"
-                               "           run options: --no-analysis (optimise only, no acquisition and\n"
-                               "           quantitation), --auto-quantify (integrate, calibrate, quantify),\n"
-                               "           --calibration NAME, --base-quan-method FILE, --export-lims,\n"
-                               "           --concatenate-group (export per group to a base name),\n"
-                               "           --lims-file FILE, --pre-run PROCESS, --post-run PROCESS, --unattended\n"
-                               "       tessaly [--data-dir DIR] method move FILE.tym --project DIR.PRO\n"
-                               "           rewrites the method's tune, quan and LC method paths into DIR.PRO\n"
-                               "       tessaly [--data-dir DIR] groups LIST.csv\n"
-                               "       tessaly [--data-dir DIR] quan LIST [--group N --set-method PATH]\n"
-                               "                   [--choose-dump-file [--dialog-answer PATH]]\n"
-                               "           opens LIST (.csv, .txt, .spl, .olb, .sdb) as the quantify step does and\n"
-                               "           prints each group's title, samples (from 1), method, curve and dump\n"
-                               "           file; --set-method writes the method of group N (from 1) into LIST\n"
-                               "       tessaly [--data-dir DIR] samplelist convert IN OUT\n"
-                               "           converts a sample list between CSV and .spl (by extension)\n"
-                               "       tessaly [--data-dir DIR] methoddb show FILE.mdb\n"
-                               "           prints every record of a quan method database, tab-separated\n"
-                               "       tessaly [--data-dir DIR] methoddb stage1 FILE.mdb --mass TEXT --steps N --span W\n"
-                               "                   [--template T.mdb]\n"
-                               "           writes the stage-1 quan method of an optimisation injection and prints it\n"
-                               "       tessaly [--data-dir DIR] tune show [FILE] | tune load FILE\n"
-                               "           shows a tune file (or the tune loaded), or loads one into the instrument\n";
+// The driver's commands, in the order --help lists them.
+constexpr AddCommand kCommands[] = {
+    addMethodCommand, addGroupsCommand, addQuanCommand, addSampleListCommand, addMethodDbCommand, addTuneCommand,
+};
 
-// The driver's commands: one or two command words, then the command's own arguments.
-struct Entry
+// The command words that lead to command, "method show"; empty for the driver itself.
+std::string wordsOf(const CLI::App* command)
 {
-    std::string_view words;
-    Command run;
-};
-constexpr Entry kCommands[] = {
-    {"method show", methodShow},
-    {"method set", methodSet},
-    {"method validate", methodValidate},
-    {"method move", methodMove},
-    {"groups", groups},
-    {"quan", quan},
-    {"samplelist convert", sampleListConvert},
-    {"methoddb show", methodDbShow},
-    {"methoddb stage1", methodDbStage1},
-    {"tune show", tuneShow},
-    {"tune load", tuneLoad},
-};
+    std::string words;
+    for (; command->get_parent(); command = command->get_parent())
+        words = command->get_name() + (words.empty() ? "" : " " + words);
+    return words;
+}
+
+// The last command word the parser reached; the driver itself when it reached none.
+const CLI::App* deepest(const CLI::App& tessaly)
+{
+    const CLI::App* at = &tessaly;
+    while (!at->get_subcommands().empty())
+        at = at->get_subcommands().front();
+    return at;
+}
+
+// Why a command line that parsed does not name one command: no command, a word no command takes,
+// or a command word such as "method" without its subcommand, whose subcommands the message
+// names. Empty when it names one (chosen) and holds no stray word.
+std::string unnamedCommand(const CLI::App& tessaly, bool chosen)
+{
+    // The first command word followed by a word it does not take, else the last one given.
+    const CLI::App* at = &tessaly;
+    while (at->remaining().empty() && !at->get_subcommands().empty())
+        at = at->get_subcommands().front();
+    const std::vector<std::string> stray = at->remaining();
+    if (stray.empty() && chosen)
+        return "";
+    if (at == &tessaly)
+        return stray.empty() ? "no command given (tessaly --help lists them)"
+                             : "unknown command \"" + stray.front() + "\" (tessaly --help lists them)";
+    const auto subcommands = at->get_subcommands([](const CLI::App*) { return true; });
+    std::string names;
+    for (size_t i = 0; i < subcommands.size(); ++i)
+        names += (i == 0 ? "" : i + 1 == subcommands.size() ? " or " : ", ") + subcommands[i]->get_name();
+    const std::string words = wordsOf(at);
+    return words + ": " + (stray.empty() ? "" : "unknown subcommand \"" + stray.front() + "\"; ") + "expected " +
+           names + " (tessaly " + words + " --help)";
+}
+
+// CLI11's messages are one line but for a stray line feed; the driver's are exactly one.
+std::string oneLine(std::string text)
+{
+    for (char& c : text)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    return text;
+}
 
 int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
-    std::vector<std::string> rest = args;
+    CLI::App tessaly("tessaly, the command-line host driver: the engine's method files, sample lists, "
+                     "method databases and tune files on the Kelvane host stand-in.",
+                     "tessaly");
+    tessaly.footer("Exit status: 0 done, 1 the command failed, 2 bad arguments or input (nothing written).");
+    // An option given twice takes its last value, so a script can override an earlier one.
+    tessaly.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     std::string dataDirectory;
-    if (rest.size() >= 2 && rest[0] == "--data-dir")
-    {
-        dataDirectory = rest[1];
-        rest.erase(rest.begin(), rest.begin() + 2);
-    }
-    else if (const char* fromEnvironment = std::getenv("KELVANE_DATA"))
-        dataDirectory = fromEnvironment;
-    if (rest.empty())
-        throw BadInput("no command given (tessaly help lists them)");
+    tessaly.add_option("--data-dir", dataDirectory, "host data directory, C:\\ to the engine")->envname("KELVANE_DATA");
+    Action action;
+    for (const AddCommand add : kCommands)
+        add(tessaly, action);
+    // Words no command takes stay with the command word before them, so that missingCommand can
+    // name the command that was meant rather than CLI11 only refusing the word.
+    tessaly.allow_extras();
+    const auto every = [](CLI::App*) { return true; };
+    for (CLI::App* command : tessaly.get_subcommands(every))
+        if (!command->get_subcommands(every).empty())
+            command->allow_extras();
 
-    if (rest[0] == "help" || rest[0] == "--help")
+    try
     {
-        out << kUsage;
+        // CLI11 takes the arguments last first.
+        tessaly.parse(std::vector<std::string>(args.rbegin(), args.rend()));
+    }
+    catch (const CLI::Success&)
+    {
+        out << tessaly.help();
         return kOk;
     }
+    catch (const CLI::ParseError& e)
+    {
+        const std::string words = wordsOf(deepest(tessaly));
+        throw BadInput((words.empty() ? "" : words + ": ") + oneLine(e.what()));
+    }
+    if (const std::string unnamed = unnamedCommand(tessaly, static_cast<bool>(action)); !unnamed.empty())
+        throw BadInput(unnamed);
+
     kelvane::install(dataDirectory.empty() ? platform::dataDirectory() : dataDirectory);
     // The engine's message boxes reach the person at the terminal as lines on the error stream.
     ConsoleUserInterface console(err);
     platform::ScopedUserInterface shownOnConsole(console);
-
-    const std::string oneWord = rest[0];
-    const std::string twoWords = rest.size() > 1 ? rest[0] + " " + rest[1] : oneWord;
-    for (const auto& entry : kCommands)
-    {
-        if (rest.size() > 1 && entry.words == twoWords)
-            return entry.run({rest.begin() + 2, rest.end()}, out);
-        if (entry.words == oneWord)
-            return entry.run({rest.begin() + 1, rest.end()}, out);
-    }
-    throw BadInput("unknown command \"" + twoWords + "\" (tessaly help lists them)");
+    return action(out);
 }
 } // namespace
 

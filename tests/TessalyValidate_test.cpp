@@ -2,11 +2,7 @@
 // data directory, checked and moved by the driver on the host stand-in.
 #include "testing/DriverTest.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace
 {
@@ -15,190 +11,91 @@ namespace fs = std::filesystem;
 class TessalyValidate : public tests::DriverTest
 {
   protected:
+    // The data directory is C:\ to the host, so the project is C:\Projects\Demo.PRO, which is
+    // where the example method's paths point.
     void SetUp() override
     {
-        DriverTest::SetUp();
-        // The data directory is C:\ to the host, so the project is C:\Projects\Demo.PRO, which is
-        // where the example method's paths point.
-        projects_ = root_ / "data" / "Projects";
-        fs::create_directories(projects_);
-        fs::copy(fs::path(BRENMO_EXAMPLES) / "Demo.PRO", projects_ / "Demo.PRO", fs::copy_options::recursive);
-        project_ = (projects_ / "Demo.PRO").string();
-        method_ = project_ + "/Methods/Demo.tym";
-        compounds_ = project_ + "/SampleDB/Compounds.csv";
-        analysis_ = project_ + "/SampleDB/Analysis.csv";
+        fs::create_directories(path("Projects"));
+        fs::copy(fs::path(BRENMO_EXAMPLES) / "Demo.PRO", project_, fs::copy_options::recursive);
     }
-    // method validate of the demo method against project with the demo's lists and more arguments.
-    Result validate(const std::string& project, std::vector<std::string> more = {})
+    // method validate of method against project with the example's lists, then more arguments.
+    Result validate(const std::string& method, const std::string& project, std::vector<std::string> more = {})
     {
-        std::vector<std::string> args = {"method",      "validate", method_,      "--project", project,
-                                         "--compounds", compounds_, "--analysis", analysis_};
+        std::vector<std::string> args = {"method",
+                                         "validate",
+                                         method,
+                                         "--project",
+                                         project,
+                                         "--compounds",
+                                         lists_ + "Compounds.csv",
+                                         "--analysis",
+                                         lists_ + "Analysis.csv"};
         args.insert(args.end(), more.begin(), more.end());
         return tessaly(args);
     }
-    void setKey(const std::string& keyValue)
-    {
-        ASSERT_EQ(tessaly({"method", "set", method_, keyValue}).status, 0) << keyValue;
-    }
-    fs::path projects_;
-    std::string project_;
-    std::string method_;
-    std::string compounds_;
-    std::string analysis_;
+    const std::string project_ = path("Projects/Demo.PRO");
+    const std::string method_ = project_ + "/Methods/Demo.tym";
+    const std::string lists_ = project_ + "/SampleDB/";
 };
 
-TEST_F(TessalyValidate, ExampleProjectIsValid)
+TEST_F(TessalyValidate, PrintsTheFindingsAndFailsOnErrorsOnly)
 {
-    const Result r = validate(project_);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.status, 0);
-}
-
-TEST_F(TessalyValidate, WarningsAloneLeaveTheMethodValid)
-{
-    setKey("Adduct Pos Sodium=1");
-    // A tune file outside any project is not moved into the project, so it is reported.
-    setKey("Parent Tune File=C:\\Shared\\Parent.ipr");
-    const Result r = validate(project_);
-    EXPECT_EQ(r.out, "Sodium adduct not recommended for MSMS methods\n"
-                     "MS tune file not in this project\n");
-    EXPECT_EQ(r.status, 0);
-}
-
-TEST_F(TessalyValidate, ErrorsFailTheValidation)
-{
+    const std::string base = project_ + "/MethDB/ParentTemplate.mdb", lims = project_ + "/Lims.txt";
     struct Case
     {
         const char* name;
-        std::vector<std::string> more;
+        int status;
         const char* findings;
+        std::vector<std::string> more; // after the example's lists; a later list replaces the first
     };
     const Case cases[] = {
-        {"automatic quantification without its files",
-         {"--auto-quantify", "--export-lims"},
-         "No acquisition quan method selected\n"
-         "No quan calibration name selected\n"
-         "No LIMS export file name selected\n"},
+        {"the example", 0, "", {}},
+        {"quantify without its files",
+         1,
+         "No acquisition quan method selected\nNo quan calibration name selected\nNo LIMS export file name selected\n",
+         {"--auto-quantify", "--export-lims"}},
+        {"quantify with its files",
+         0,
+         "",
+         {"--auto-quantify", "--export-lims", "--calibration", "C1", "--base-quan-method", base, "--lims-file", lims}},
         {"export per group without a base name",
-         {"--auto-quantify", "--concatenate-group", "--calibration", "Curve1", "--base-quan-method",
-          "MethDB/ParentTemplate.mdb"},
-         "No LIMS export file basename selected\n"},
-        {"a missing analysis list", {"--analysis", "SampleDB/Missing.csv"}, "Analysis file cannot be opened\n"},
-        {"a missing compound list", {"--compounds", "SampleDB/Missing.csv"}, "Compound file cannot be opened\n"},
+         1,
+         "No LIMS export file basename selected\n",
+         {"--auto-quantify", "--concatenate-group", "--calibration", "C1", "--base-quan-method", base}},
+        {"no lists",
+         1,
+         "Acquire and Quantify requires an analysis file\nMust have a compound file selected\n",
+         {"--analysis", "", "--compounds", ""}},
+        {"optimisation only needs no analysis list", 0, "", {"--analysis", "", "--no-analysis"}},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
-        std::vector<std::string> more;
-        for (const std::string& arg : c.more)
-            more.push_back(arg.find('/') != std::string::npos ? project_ + "/" + arg : arg);
-        // A later --analysis or --compounds replaces the demo's list.
-        const Result r = validate(project_, more);
-        EXPECT_EQ(r.out, c.findings);
-        EXPECT_EQ(r.status, 1);
+        const Result r = validate(method_, project_, c.more);
+        EXPECT_EQ(r.out + r.err, c.findings);
+        EXPECT_EQ(r.status, c.status);
     }
 }
 
-TEST_F(TessalyValidate, OptimisationOnlyNeedsNoAnalysisFiles)
+TEST_F(TessalyValidate, MoveRewritesEveryPathIntoTheNewProjectWhereItValidates)
 {
-    setKey("Acquisition Tune File=");
-    setKey("Stage2 LC Method=");
-    Result r = validate(project_);
-    EXPECT_EQ(r.out, "Must have an acquisition tune file selected\n"
-                     "Acquire and Quantify requires an lc method\n");
-    EXPECT_EQ(r.status, 1);
+    // Validating against another project moves the method's files into it, but not the method file.
+    fs::create_directories(path("Projects/Other.PRO"));
+    EXPECT_EQ(validate(method_, path("Projects/Other.PRO")).out, "Tessaly method file not in this project\n");
 
-    r = tessaly({"method", "validate", method_, "--project", project_, "--compounds", compounds_, "--no-analysis"});
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.status, 0);
-}
-
-TEST_F(TessalyValidate, WithoutListsTheListErrorsAreReported)
-{
-    const Result r = tessaly({"method", "validate", method_, "--project", project_});
-    EXPECT_EQ(r.out, "Acquire and Quantify requires an analysis file\n"
-                     "Must have a compound file selected\n");
-    EXPECT_EQ(r.status, 1);
-}
-
-TEST_F(TessalyValidate, ProjectFilesFollowTheProjectButTheMethodFileDoesNot)
-{
-    // Validating against another project moves the method's files into it; the method file stays
-    // where it is, outside that project.
-    fs::create_directories(projects_ / "Other.PRO");
-    const Result r = validate((projects_ / "Other.PRO").string());
-    EXPECT_EQ(r.out, "Tessaly method file not in this project\n");
-    EXPECT_EQ(r.status, 0);
-}
-
-TEST_F(TessalyValidate, BadArgumentsAreRefused)
-{
-    struct Case
-    {
-        const char* name;
-        std::vector<std::string> args;
-        std::string error;
-    };
-    const std::string missing = project_ + "/Methods/Missing.tym";
-    const Case cases[] = {
-        {"no project", {"method", "validate", method_}, "method validate needs --project DIR"},
-        {"no method file", {"method", "validate", "--project", project_}, "method validate needs a method file"},
-        {"missing method file", {"method", "validate", missing, "--project", project_}, missing + ": no such file"},
-        {"project is a file", {"method", "validate", method_, "--project", method_}, method_ + ": not a directory"},
-        {"option without value",
-         {"method", "validate", method_, "--project", project_, "--lims-file"},
-         "method validate: --lims-file needs a value"},
-        {"unknown option",
-         {"method", "validate", method_, "--project", project_, "--fast"},
-         "method validate: unknown option --fast"},
-        {"two method files",
-         {"method", "validate", method_, method_, "--project", project_},
-         "method validate takes one method file, not also \"" + method_ + "\""},
-        {"run options do not move",
-         {"method", "move", method_, "--project", project_, "--unattended"},
-         "method move: unknown option --unattended"},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.name);
-        const Result r = tessaly(c.args);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err, "tessaly: " + c.error + "\n");
-    }
-}
-
-TEST_F(TessalyValidate, MoveRewritesEveryPathIntoTheNewProject)
-{
-    setKey("Loop LC Method=C:\\Projects\\Demo.PRO\\Acqudb\\LoopValve.ilm");
-    const std::string before = tessaly({"method", "show", method_}).out;
-    ASSERT_NE(before.find("C:\\Projects\\Demo.PRO\\"), std::string::npos);
-
-    fs::create_directories(projects_ / "New.PRO");
-    const Result r = tessaly({"method", "move", method_, "--project", (projects_ / "New.PRO").string()});
-    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string to = path("Projects/New.PRO"), moved = to + "/Methods/Demo.tym";
+    fs::copy(project_, to, fs::copy_options::recursive);
+    ASSERT_EQ(tessaly({"method", "set", moved, "Loop LC Method=C:\\Projects\\Demo.PRO\\Acqudb\\Loop.ilm"}).status, 0);
+    std::string expected = tessaly({"method", "show", moved}).out;
+    EXPECT_EQ(tessaly({"method", "move", moved, "--project", to}).out, "moved " + moved + " into " + to + "\n");
 
     // Every key is kept; only the project part of the paths changed.
-    const std::string from = "C:\\Projects\\Demo.PRO\\";
-    const std::string to = "C:\\Projects\\New.PRO\\";
-    std::string expected = before;
-    for (size_t at = 0; (at = expected.find(from, at)) != std::string::npos; at += to.size())
-        expected.replace(at, from.size(), to);
-    EXPECT_EQ(tessaly({"method", "show", method_}).out, expected);
-    EXPECT_EQ(read(method_).find("Demo.PRO"), std::string::npos);
-    EXPECT_NE(read(method_).find("Loop LC Method=C:\\Projects\\New.PRO\\Acqudb\\LoopValve.ilm"), std::string::npos);
-}
-
-TEST_F(TessalyValidate, MovedMethodValidatesInItsNewProject)
-{
-    fs::copy(projects_ / "Demo.PRO", projects_ / "Copy.PRO", fs::copy_options::recursive);
-    const std::string copy = (projects_ / "Copy.PRO").string();
-    ASSERT_EQ(tessaly({"method", "move", copy + "/Methods/Demo.tym", "--project", copy}).status, 0);
-
-    const Result r = tessaly({"method", "validate", copy + "/Methods/Demo.tym", "--project", copy, "--compounds",
-                              copy + "/SampleDB/Compounds.csv", "--analysis", copy + "/SampleDB/Analysis.csv"});
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.status, 0);
+    const std::string demo = "C:\\Projects\\Demo.PRO\\";
+    ASSERT_NE(expected.find(demo), std::string::npos);
+    for (size_t at = 0; (at = expected.find(demo, at)) != std::string::npos;)
+        expected.replace(at, demo.size(), "C:\\Projects\\New.PRO\\");
+    EXPECT_EQ(tessaly({"method", "show", moved}).out, expected);
+    EXPECT_EQ(read(moved).find("Demo.PRO"), std::string::npos);
+    EXPECT_EQ(validate(moved, to).out, "");
 }
 } // namespace

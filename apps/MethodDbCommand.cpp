@@ -1,0 +1,121 @@
+// tessaly methoddb ...: quan method databases as the host sees them, and the stage-1 quan method
+// the engine writes into one.
+#include "apps/Commands.h"
+#include "kelvane/KelvaneHost.h"
+#include "method/BrenmoOptions.h"
+#include "methodgen/Stage1QuanMethod.h"
+#include "platform/WinPath.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace tessaly
+{
+namespace
+{
+std::string fixed(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    return text;
+}
+
+// Prints every record of the method database at posixPath, one tab-separated line each.
+int show(const std::string& posixPath, std::ostream& out)
+{
+    requireFile(posixPath);
+    tag_HXFILE name;
+    if (!ConvertPathToHxFile(&name, platform::toHostPath(posixPath).c_str()))
+        throw BadInput(posixPath + ": path too long for the host");
+    tag_METHOD_DB_DESCRIPTOR descriptor;
+    descriptor.SetType(tag_METHOD_DB_DESCRIPTOR::kTypeMethod);
+    descriptor.SetName(name);
+    if (DmDB3Open(&descriptor, DMDB3_MODE_READ) != 0)
+        throw Failure(posixPath + ": not a method database");
+    const int count = descriptor.RecordCount();
+    out << "Record\tCompound\tFunction\tMass\tExpected Time\tWindow\tRange Start\tRange End\tUse Reference"
+           "\tReference Record\n";
+    for (int i = 1; i <= count; ++i)
+    {
+        tag_METHOD_RECORD r;
+        if (!MethodGetRecord(&name, i, &r))
+        {
+            DmDB3Close(&descriptor);
+            throw Failure(posixPath + ": record " + std::to_string(i) + " cannot be read");
+        }
+        out << i << '\t' << r.CompoundName().str() << '\t' << r.FunctionNumber() << '\t' << r.MassText().str() << '\t'
+            << fixed(r.ExpectedTime()) << '\t' << fixed(r.TimeWindow()) << '\t' << fixed(r.RangeStart()) << '\t'
+            << fixed(r.RangeEnd()) << '\t' << r.UseReference() << '\t' << r.ReferenceRecord() << '\n';
+    }
+    DmDB3Close(&descriptor);
+    return kOk;
+}
+
+struct Stage1Options
+{
+    std::string database;
+    std::string mass;
+    int steps = 0;
+    float span = 0.0f;
+    std::string templatePath;
+};
+
+int stage1(const Stage1Options& o, std::ostream& out)
+{
+    if (!o.templatePath.empty())
+        requireFile(o.templatePath);
+    CBrenmoOptions options;
+    options.m_pInstrument = &standIn().instrument();
+    options.m_fStage1QuanValue = o.span;
+    const CString database(platform::toHostPath(o.database));
+    const CString templateHost(o.templatePath.empty() ? std::string() : platform::toHostPath(o.templatePath));
+    if (!CreateStage1QuanMethod(database, o.mass.c_str(), 1, options, templateHost, o.steps))
+        throw Failure(o.database + ": the stage-1 quan method could not be written");
+    return show(o.database, out);
+}
+
+// A time span: a finite number above 0 (and not beyond what a float holds sensibly).
+CLI::Validator timeSpan()
+{
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            char* end = nullptr;
+            errno = 0;
+            const double value = std::strtod(text.c_str(), &end);
+            if (text.empty() || *end != '\0' || errno != 0 || !std::isfinite(value) || value <= 0.0 || value > 1e6)
+                return "\"" + text + "\" is not a time span above 0";
+            return "";
+        },
+        "");
+}
+} // namespace
+
+void addMethodDbCommand(CLI::App& tessaly, Action& action)
+{
+    CLI::App* methoddb = tessaly.add_subcommand("methoddb", "quan method databases (.mdb)");
+
+    CLI::App* command = methoddb->add_subcommand("show", "prints every record of a quan method database");
+    auto file = std::make_shared<std::string>();
+    command->add_option("FILE", *file, "method database")->required();
+    onParsed(*command, action, [file](std::ostream& out) { return show(*file, out); });
+
+    command = methoddb->add_subcommand(
+        "stage1", "writes the stage-1 quan method of an optimisation injection into FILE and prints it");
+    auto o = std::make_shared<Stage1Options>();
+    command->add_option("FILE", o->database, "method database to write")->required();
+    command->add_option("--mass", o->mass, "the mass text of every function")
+        ->required()
+        ->check(CLI::Validator(
+            [](std::string& text) { return text.empty() || text.size() > 80 ? "must be 1 to 80 characters" : ""; },
+            ""));
+    command->add_option("--steps", o->steps, "number of functions (1 to 8 are written)")
+        ->required()
+        ->check(wholeNumber(-1000000, 1000000));
+    command->add_option("--span", o->span, "time span of every function")->required()->check(timeSpan());
+    command->add_option("--template", o->templatePath, "quan method whose record 1 every function copies");
+    onParsed(*command, action, [o](std::ostream& out) { return stage1(*o, out); });
+}
+} // namespace tessaly
