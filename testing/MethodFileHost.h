@@ -13,8 +13,10 @@ class MethodFileHost : public host::Host
   public:
     char* ftoa(double value, char* buffer, int precision) override
     {
-        // The host promises callers a 64-byte buffer; a huge value is cut to it, as the host cuts it.
-        std::snprintf(buffer, 64, "%.*f", precision, value);
+        // Callers hand the host a 64-byte buffer. Fixed point that would not fit is written in the
+        // exponent form instead, as the host writes it, so that a huge value still reads back.
+        if (std::snprintf(buffer, 64, "%.*f", precision, value) >= 64)
+            std::snprintf(buffer, 64, "%.17g", value);
         return buffer;
     }
     int GetTotalSimultaneousSamples() override
