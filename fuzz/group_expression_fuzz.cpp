@@ -5,6 +5,7 @@
 #include "groups/GroupItemList.h"
 #include "groups/SplitGroups.h"
 #include "host/host.h"
+#include "platform/Ascii.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -41,9 +42,7 @@ void checkList(const CGroupItemList& list, std::string_view text)
     // The sample-list walk labels rows without building lists; it must agree with the parser.
     groups::detail::ExpressionLabel quickLabel;
     check(quickLabel(CString(text)) == labelOf(list), "the walk's label differs from the parser's");
-    std::string joined;
-    std::string reordered = ";";
-    std::string previous;
+    std::string joined, previous, reordered = ";";
     for (POSITION pos = list.GetHeadPosition(); pos;)
     {
         const std::string item = CString(list.GetNext(pos)).str();
@@ -56,8 +55,7 @@ void checkList(const CGroupItemList& list, std::string_view text)
         // separators parse to the same list. Separators at both ends keep the outer trim from
         // touching blanks that belong to the first or last name.
         std::string lower = item;
-        std::transform(lower.begin(), lower.end(), lower.begin(),
-                       [](char ch) { return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch; });
+        std::transform(lower.begin(), lower.end(), lower.begin(), platform::detail::lowerCase);
         reordered.insert(1, lower + ",|");
     }
     check(labelOf(list) == joined, "label is not the items joined by spaces");
@@ -69,9 +67,7 @@ void checkList(const CGroupItemList& list, std::string_view text)
 // Exactly one of <, ==, > holds, and != agrees with them and is antisymmetric.
 void checkComparisons(const CGroupItemList& a, const CGroupItemList& b)
 {
-    const int less = a < b;
-    const int equal = a == b;
-    const int greater = a > b;
+    const int less = a < b, equal = a == b, greater = a > b;
     check(less + equal + greater == 1, "not exactly one of <, ==, >");
     check((a != b) == greater - less && (a != b) == -(b != a), "!= disagrees with < and > or is not antisymmetric");
     check((a == CString(std::string_view(labelOf(b)))) == equal, "comparison with the label text differs");
@@ -91,8 +87,7 @@ void checkGroups(const std::vector<std::string_view>& lines)
     for (int g = 0; g < groups.GetSize(); ++g)
     {
         const CGroup& group = groups[g];
-        const int first = group.m_Samples.GetHead();
-        const int last = group.m_Samples.GetTail();
+        const int first = group.m_Samples.GetHead(), last = group.m_Samples.GetTail();
         check(group.m_Samples.GetCount() == 2 && first == next_row && first <= last && last < list.GetSize(),
               "groups do not tile the rows with their first and last row");
         const CString label = group;
@@ -120,8 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rest.remove_prefix(end + 1);
     }
     const std::string_view second = lines.size() > 1 ? lines[1] : std::string_view();
-    const CGroupItemList a{CString(lines.front())};
-    const CGroupItemList b{CString(second)};
+    const CGroupItemList a{CString(lines.front())}, b{CString(second)};
     checkList(a, lines.front());
     checkList(b, second);
     checkComparisons(a, b);

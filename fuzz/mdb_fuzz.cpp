@@ -5,13 +5,12 @@
 #include "kelvane/KelvaneHost.h"
 #include "platform/WinPath.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
-#include <string>
+#include <filesystem>
+#include <iterator>
 #include <unistd.h>
 
 namespace
@@ -19,10 +18,7 @@ namespace
 void check(bool condition, const char* what)
 {
     if (!condition)
-    {
-        std::fprintf(stderr, "invariant violated: %s\n", what);
-        std::abort();
-    }
+        std::fprintf(stderr, "invariant violated: %s\n", what), std::abort();
 }
 
 // Where the fuzzer's files live: one directory for the whole process, removed at exit.
@@ -40,10 +36,8 @@ struct Workspace
     ~Workspace()
     {
         kelvane::uninstall();
-        for (const char* name : {"/input.mdb", "/input.mdb-journal", "/data/SystemList.ini"})
-            unlink((dir + name).c_str());
-        rmdir((dir + "/data").c_str());
-        rmdir(dir.c_str());
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
     }
     std::string dir;
 };
@@ -51,9 +45,7 @@ struct Workspace
 std::string contents(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 } // namespace
 
@@ -63,10 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string path = workspace.dir + "/input.mdb";
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     unlink((path + "-journal").c_str());
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << bytes;
-    }
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 
     tag_HXFILE name;
     check(ConvertPathToHxFile(&name, platform::toHostPath(path).c_str()) == 1, "the path converts");

@@ -34,8 +34,8 @@ struct Workspace
     Workspace()
     {
         char pattern[] = "/tmp/method_file_fuzz.XXXXXX";
-        check(mkdtemp(pattern) != nullptr, "cannot create a temporary directory");
-        dir = pattern;
+        dir = mkdtemp(pattern) ? pattern : "";
+        check(!dir.empty(), "cannot create a temporary directory");
         platform::setDataDirectory(dir);
         host::Install(&fuzzHost);
     }
@@ -63,10 +63,7 @@ Snapshot read(const char* path)
     for (const auto& key : method::kMethodFileKeys)
     {
         if (key.type == method::MethodKeyType::kDouble)
-        {
-            s.doubles.push_back(key.getDouble(o));
-            check(std::isfinite(s.doubles.back()), "a number read from a method file is not finite");
-        }
+            check(std::isfinite(s.doubles.emplace_back(key.getDouble(o))), "a number read from a file is not finite");
         else if (key.type == method::MethodKeyType::kInt)
             s.ints.push_back(key.getInt(o));
         else
@@ -95,21 +92,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Snapshot first = read("C:\\input.tym");
     const bool saved = copy("C:\\input.tym", "C:\\saved.tym");
     const Snapshot second = read("C:\\saved.tym");
-    if (!saved)
-        return 0;
-    check(second.ints == first.ints, "integers changed through a save");
+    check(!saved || second.ints == first.ints, "integers changed through a save");
 
     // Numbers are rounded to two decimals by the first save; a second save of what was read back
     // changes nothing more.
-    if (!copy("C:\\saved.tym", "C:\\again.tym"))
+    if (!saved || !copy("C:\\saved.tym", "C:\\again.tym"))
         return 0;
     const Snapshot third = read("C:\\again.tym");
     check(third.ints == second.ints, "integers changed through a second save");
+    // Beyond 1e250 a value's 253+ digits no longer fit the 255-character read buffer.
     for (std::size_t i = 0; i < second.doubles.size(); ++i)
-    {
-        // Beyond 1e250 a value's 253+ digits no longer fit the 255-character read buffer.
-        if (std::fabs(second.doubles[i]) < 1e250)
-            check(third.doubles[i] == second.doubles[i], "a number changed through a second save");
-    }
+        check(std::fabs(second.doubles[i]) >= 1e250 || third.doubles[i] == second.doubles[i],
+              "a number changed through a second save");
     return 0;
 }

@@ -1,18 +1,15 @@
 // libFuzzer target: opens arbitrary bytes as a sample-list database (.spl) through the host
 // stand-in. A damaged file must either open whole (every row as wide as the table) or fail with
 // the open result 0, no rows and a reason; nothing may crash or leak.
-#include "host/host.h"
 #include "kelvane/KelvaneHost.h"
 #include "kelvane/SampleListFiles.h"
 #include "platform/WinPath.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <string>
 #include <unistd.h>
 
 namespace
@@ -20,19 +17,9 @@ namespace
 void check(bool condition, const char* what)
 {
     if (!condition)
-    {
-        std::fprintf(stderr, "invariant violated: %s\n", what);
-        std::abort();
-    }
+        std::fprintf(stderr, "invariant violated: %s\n", what), std::abort();
 }
 
-// One scratch file per process, rewritten for every input.
-const std::string& scratchPath()
-{
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("spl_fuzz." + std::to_string(::getpid()) + ".spl")).string();
-    return path;
-}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -41,28 +28,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static host::Host* const previous = host::Install(&host);
     (void)previous;
 
-    const std::string& path = scratchPath();
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    // One scratch file per process, rewritten for every input.
+    static const std::string path =
+        (std::filesystem::temp_directory_path() / ("spl_fuzz." + std::to_string(::getpid()) + ".spl")).string();
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 
     kelvane::CsvTable table;
     std::string error;
     if (kelvane::readSampleListTable(path, kelvane::SampleListFormat::kDatabase, table, error))
-    {
         for (const auto& row : table.rows)
             check(row.size() == table.header.size(), "row narrower or wider than the table");
-    }
     else
-    {
         check(!error.empty() && table.rows.empty() && table.header.empty(), "failed read left data or no reason");
-    }
 
     CDAOSampleList list(1);
-    const std::string hostPath = platform::toHostPath(path);
-    const int opened = list.Open(hostPath.c_str(), CFormattedSampleList::m_DefaultType);
-    if (opened)
+    if (list.Open(platform::toHostPath(path).c_str(), CFormattedSampleList::m_DefaultType))
         list.Close(0);
     else
         check(list.GetSize() == 0, "failed open left rows behind");

@@ -6,10 +6,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
+#include <cstdio>
+#include <numeric>
 #include <gtest/gtest.h>
-#include <sstream>
-#include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,22 +17,25 @@ namespace
 {
 namespace fs = std::filesystem;
 using testkit::readText;
-using testkit::writeText;
 
 // Each test gets its own data directory (C:\) with the stand-in host installed on it.
 class OutputStreamTest : public ::testing::Test
 {
   protected:
-    // Names in a directory of the data directory, to show that no temporary file is left behind.
-    std::vector<std::string> namesIn(const std::string& relative) const
+    // The names in a folder of the data directory (so that a temporary file left behind shows),
+    // after the permission bits of one of its files when named: "600 a.txt b.txt".
+    std::string listing(const std::string& folder, const std::string& file = "") const
     {
+        struct stat status{};
+        char mode[8] = "";
+        if (!file.empty() && stat(dir_.file(file).c_str(), &status) == 0)
+            std::snprintf(mode, sizeof mode, "%o", status.st_mode & 0777);
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_.file(relative)))
-            names.push_back(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(dir_.file(folder)))
+            names.push_back(" " + entry.path().filename().string());
         std::sort(names.begin(), names.end());
-        return names;
+        return mode + std::accumulate(names.begin(), names.end(), std::string());
     }
-
     static std::unique_ptr<std::ostream> open(const char* path, std::ios_base::openmode mode = std::ios_base::out)
     {
         return host::Current().OpenOutputStream(path, mode, ofstreamS::kDefaultProtection);
@@ -44,105 +46,47 @@ class OutputStreamTest : public ::testing::Test
     host::ScopedHost installed_{host_};
 };
 
-TEST_F(OutputStreamTest, NothingIsVisibleUntilCloseAndAnOpenReaderKeepsTheOldText)
+// Nothing is visible until a flush or close publishes it whole, even past the stream's own buffer;
+// an append keeps the text and the permissions; opening for output replaces the content even when
+// nothing is written; reading is refused.
+TEST_F(OutputStreamTest, PublishesWholeAtFlushAndClose)
 {
-    const std::string oldText = "old log\n";
-    {
-        ofstreamS out("c:\\temp\\log.txt");
-        out << oldText.c_str();
-        out.close();
-        EXPECT_FALSE(out.fail());
-    }
-    struct stat folder;
-    ASSERT_EQ(stat(dir_.file("temp").c_str(), &folder), 0);
-    EXPECT_EQ(folder.st_mode & 0777, 0700u) << "C:\\temp is made private to the user";
-    std::ifstream reader(dir_.file("temp/log.txt"), std::ios::binary);
-    ASSERT_TRUE(reader.is_open());
-
-    // More than the stream's own buffer, so part of it has reached the disk before close.
-    const std::string newText(100000, 'x');
-    ofstreamS out("C:\\temp\\log.txt");
-    out.write(newText.data(), static_cast<std::streamsize>(newText.size()));
-    EXPECT_EQ(readText(dir_.file("temp/log.txt")), oldText) << "a watcher saw a half-written file";
-    out.close();
-    ASSERT_FALSE(out.fail());
-
-    std::stringstream seenByOldReader;
-    seenByOldReader << reader.rdbuf();
-    EXPECT_EQ(seenByOldReader.str(), oldText);
-    EXPECT_EQ(readText(dir_.file("temp/log.txt")), newText);
-    EXPECT_EQ(namesIn("temp"), std::vector<std::string>{"log.txt"});
-}
-
-TEST_F(OutputStreamTest, AFlushPublishesWhatWasWrittenAndLaterTextWaitsForTheNext)
-{
-    auto stream = open("C:\\out.txt");
-    ASSERT_NE(stream, nullptr);
+    auto stream = open("C:\\temp\\out.txt");
     *stream << "part one;";
     stream->flush();
-    EXPECT_EQ(readText(dir_.file("out.txt")), "part one;");
-    *stream << "part two";
+    EXPECT_EQ(listing(".", "temp") + " " + readText(dir_.file("temp/out.txt")), "700 temp part one;")
+        << "C:\\temp is made private to the user";
+    const std::string more(100000, 'x');
+    *stream << more;
+    EXPECT_EQ(readText(dir_.file("temp/out.txt")), "part one;") << "a watcher saw a half-written file";
     stream->flush(); // the buffered text reaches a fresh copy, not the published file
     *stream << "!";
-    EXPECT_EQ(readText(dir_.file("out.txt")), "part one;part two");
+    EXPECT_EQ(readText(dir_.file("temp/out.txt")), "part one;" + more);
     stream.reset();
-    EXPECT_EQ(readText(dir_.file("out.txt")), "part one;part two!");
-    EXPECT_EQ(namesIn("."), std::vector<std::string>{"out.txt"});
+    ASSERT_EQ(chmod(dir_.file("temp/out.txt").c_str(), 0640), 0);
+    *open("C:\\temp\\out.txt", std::ios_base::out | std::ios_base::app) << "?";
+    EXPECT_EQ(readText(dir_.file("temp/out.txt")), "part one;" + more + "!?");
+    EXPECT_EQ(listing("temp", "temp/out.txt"), "640 out.txt") << "an append keeps the permissions";
+    open("C:\\temp\\out.txt", std::ios_base::out | std::ios_base::trunc);
+    EXPECT_EQ(readText(dir_.file("temp/out.txt")), "");
+    EXPECT_EQ(open("C:\\temp\\out.txt", std::ios_base::in | std::ios_base::out), nullptr);
 }
 
-TEST_F(OutputStreamTest, ModesAndPermissions)
-{
-    writeText(dir_.file("kept.txt"), "abc");
-    ASSERT_EQ(chmod(dir_.file("kept.txt").c_str(), 0600), 0);
-    {
-        auto stream = open("C:\\kept.txt", std::ios_base::out | std::ios_base::app);
-        ASSERT_NE(stream, nullptr);
-        *stream << "def";
-    }
-    EXPECT_EQ(readText(dir_.file("kept.txt")), "abcdef");
-    struct stat replaced;
-    ASSERT_EQ(stat(dir_.file("kept.txt").c_str(), &replaced), 0);
-    EXPECT_EQ(replaced.st_mode & 0777, 0600u);
-
-    {
-        auto stream = open("C:\\kept.txt", std::ios_base::out | std::ios_base::trunc);
-        ASSERT_NE(stream, nullptr);
-    }
-    EXPECT_EQ(readText(dir_.file("kept.txt")), "") << "opening for output replaces the content even unwritten";
-
-    EXPECT_EQ(open("C:\\kept.txt", std::ios_base::in | std::ios_base::out), nullptr);
-}
-
+// A symbolic link or a directory at the file, a folder that is a link, a missing folder other
+// than C:\temp, no file name: refused, and nothing there is touched.
 TEST_F(OutputStreamTest, RefusesWhatCannotBeReplacedAndLeavesItUntouched)
 {
-    fs::create_directory(dir_.file("temp"));
+    fs::create_directories(dir_.file("temp/folder.txt"));
     fs::create_directory(dir_.file("elsewhere"));
-    writeText(dir_.file("elsewhere/victim.txt"), "not yours");
+    testkit::writeText(dir_.file("elsewhere/victim.txt"), "not yours");
     fs::create_symlink(dir_.file("elsewhere/victim.txt"), dir_.file("temp/link.txt"));
-    fs::create_directory(dir_.file("temp/folder.txt"));
     fs::create_directory_symlink(dir_.file("elsewhere"), dir_.file("linked"));
-    struct Case
-    {
-        const char* name;
-        const char* path;
-    };
-    const Case cases[] = {
-        {"symbolic link planted at the file", "c:\\temp\\link.txt"},
-        {"a directory at the file", "c:\\temp\\folder.txt"},
-        {"a folder that is a symbolic link", "c:\\linked\\log.txt"},
-        {"a missing folder other than C:\\temp", "c:\\nowhere\\log.txt"},
-        {"no file name", "c:\\temp\\"},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.name);
-        ofstreamS out(c.path);
-        EXPECT_TRUE(out.fail());
-    }
+    for (const char* path :
+         {"c:\\temp\\link.txt", "c:\\temp\\folder.txt", "c:\\linked\\log.txt", "c:\\nowhere\\log.txt", "c:\\temp\\"})
+        EXPECT_TRUE(ofstreamS(path).fail()) << path;
     EXPECT_EQ(readText(dir_.file("elsewhere/victim.txt")), "not yours");
-    EXPECT_EQ(namesIn("elsewhere"), std::vector<std::string>{"victim.txt"});
-    EXPECT_EQ(namesIn("temp"), (std::vector<std::string>{"folder.txt", "link.txt"}));
-    EXPECT_FALSE(fs::exists(dir_.file("nowhere")));
+    EXPECT_EQ(listing("elsewhere") + listing("temp") + listing("."),
+              " victim.txt folder.txt link.txt elsewhere linked temp");
 }
 
 // A writer killed before it published left its temporary; the next open of the file removes it,
@@ -150,20 +94,18 @@ TEST_F(OutputStreamTest, RefusesWhatCannotBeReplacedAndLeavesItUntouched)
 TEST_F(OutputStreamTest, TemporariesOfKilledWritersAreRemoved)
 {
     const pid_t dead = fork();
-    ASSERT_GE(dead, 0);
     if (dead == 0)
         _exit(0);
     ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
-    const std::string killed = ".log.txt.tmp" + std::to_string(dead) + "_3_0";
-    std::vector<std::string> kept = {".log.txt.tmp" + std::to_string(getpid()) + "_1_0",
-                                     ".log.txt.tmp" + std::to_string(dead) + "_3",
-                                     ".other.txt.tmp" + std::to_string(dead) + "_0_0", "log.txt"};
-    for (const auto& name : kept)
-        writeText(dir_.file(name), "x");
-    writeText(dir_.file(killed), "half");
-    std::sort(kept.begin(), kept.end());
+    const std::string running = ".log.txt.tmp" + std::to_string(getpid()), gone = ".log.txt.tmp" + std::to_string(dead);
+    const std::string names[] = {running + "_1_0", gone + "_3", gone + "_3_0123456789",
+                                 ".other.txt.tmp" + std::to_string(dead) + "_0_0", gone + "_3_0"};
+    for (const auto& name : names)
+        testkit::writeText(dir_.file(name), "x");
     ofstreamS("C:\\log.txt") << "new";
-    EXPECT_EQ(namesIn("."), kept);
-    EXPECT_EQ(readText(dir_.file("log.txt")), "new");
+    std::string there = readText(dir_.file("log.txt"));
+    for (const auto& name : names)
+        there += std::to_string(fs::exists(dir_.file(name)));
+    EXPECT_EQ(there, "new11110");
 }
 } // namespace

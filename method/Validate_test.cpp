@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
@@ -18,83 +17,34 @@ constexpr const char* kProject = "C:\\Projects\\Demo.PRO\\";
 constexpr const char* kOutside = "C:\\Projects\\Other.PRO\\Elsewhere\\file.dat";
 constexpr const char* kMissing = "C:\\Projects\\Demo.PRO\\Missing.csv";
 
-template <class T, class V> Change set(T O::*field, V value)
+template <class T, class V> Change set(T O::*field, V value) { return [=](O& o) { o.*field = value; }; }
+
+// Each row changes a complete, valid method and run in the demo project (with automatic
+// quantification and a LIMS export, so that every check's "set" branch is reached). The host opens
+// every file but kMissing, only to read and write it without creating it, and never an empty name.
+TEST(Validate, EachFindingAlone)
 {
-    return [=](O& o) { o.*field = value; };
-}
-
-// The host opens every file but kMissing, and only to read and write it without creating it; the
-// fixture counts the handles Validate has not closed.
-class ValidateTest : public testing::Test
-{
-  protected:
-    void SetUp() override
-    {
-        ON_CALL(host_, CreateFileS(_, _, _, _, _, _, _, _))
-            .WillByDefault([this](const char* path, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
-                                  DWORD, HANDLE, int) {
-                const bool opens = std::string(path) != kMissing && access == (GENERIC_READ | GENERIC_WRITE) &&
-                                   disposition == OPEN_EXISTING;
-                return opens ? reinterpret_cast<HANDLE>(static_cast<INT_PTR>(++open_)) : INVALID_HANDLE_VALUE;
-            });
-        ON_CALL(host_, CloseHandleS(_)).WillByDefault([this](HANDLE) { return --open_ >= 0 ? TRUE : FALSE; });
-    }
-
-    // A complete, valid method and run in the demo project, with automatic quantification and a
-    // LIMS export, so that every check's "set" branch is reached.
-    static void complete(O& o)
-    {
-        o.m_strProject = kProject;
-        o.m_bAutoQuantifySamples = o.m_bExportResultsToLims = 1;
-        o.m_strQuanCalibration = "Curve1";
-        for (CString O::*path :
-             {&O::m_strAcquisitionTuneFile, &O::m_strDaughterTuneFile, &O::m_strParentTuneFile, &O::m_strBaseQuanMethod,
-              &O::m_strQuanMethodDaughter, &O::m_strQuanMethodParent, &O::m_strLimsExportFile, &O::m_strStage1LCMethod,
-              &O::m_strStage2LCMethod, &O::m_strLoopLCMethod, &O::m_strColumnLCMethod, &O::m_strCompoundList,
-              &O::m_strAnalysisList, &O::m_strMethodFile})
-            o.*path = CString(kProject) + "Dir\\file.dat";
-    }
-
-    int validate(O& o, CString& messages)
-    {
-        const int result = CTessalyOptionsSheet::Validate(messages, o);
-        EXPECT_EQ(open_, 0) << "a file opened for a check was left open";
-        return result;
-    }
-
-    testing::NiceMock<host::MockHost> host_;
-    host::ScopedHost installed_{host_};
-    int open_ = 0;
-};
-
-TEST_F(ValidateTest, DefaultRecordGivesItsErrorsInOrderWithoutOpeningEmptyNames)
-{
-    O o;
-    CString messages = "left from an earlier check\n";
-    EXPECT_CALL(host_, CreateFileS(_, _, _, _, _, _, _, _)).Times(0);
-    EXPECT_EQ(validate(o, messages), 0);
-    EXPECT_STREQ(messages, "Must have an acquisition tune file selected\n"
-                           "Must have a daughter scanning tune file selected\n"
-                           "No daughter scanning quan method selected\n"
-                           "Must have a parent scanning tune file selected\n"
-                           "No parent scanning quan method selected\n"
-                           "Acquire and Quantify requires an lc method\n"
-                           "Acquire and Quantify requires an analysis file\n"
-                           "Must have an optimisation lc method selected\n"
-                           "Must have a compound file selected\n"
-                           "Tessaly method file cannot be opened\n");
-}
-
-TEST_F(ValidateTest, EachFindingAlone)
-{
-    struct Case
-    {
-        std::vector<Change> changes; // to the complete record
-        const char* message;
-        int result; // 0 for an error, 1 for a warning or nothing
-    };
+    testing::NiceMock<host::MockHost> host;
+    host::ScopedHost installed(host);
+    int open = 0; // the handles Validate has not closed
+    ON_CALL(host, CreateFileS(_, _, _, _, _, _, _, _))
+        .WillByDefault([&](const char* path, DWORD access, DWORD, auto, DWORD how, DWORD, HANDLE, int) {
+            EXPECT_STRNE(path, "") << "an empty name was opened";
+            const bool opens = std::string(path) != kMissing && access == (GENERIC_READ | GENERIC_WRITE) &&
+                               how == OPEN_EXISTING;
+            return opens ? reinterpret_cast<HANDLE>(static_cast<INT_PTR>(++open)) : INVALID_HANDLE_VALUE;
+        });
+    ON_CALL(host, CloseHandleS(_)).WillByDefault([&](HANDLE) { return --open >= 0 ? TRUE : FALSE; });
+    const Change defaults = [](O& o) { o = O(), o.m_strProject = o.m_strMethodFile = ""; };
+    struct Case { std::vector<Change> changes; const char* message; int result, preRun = 0, postRun = 0; }; // 0: error
+    // clang-format off
     const Case cases[] = {
         {{}, "", 1},
+        {{defaults}, "Must have an acquisition tune file selected\nMust have a daughter scanning tune file selected\n"
+                     "No daughter scanning quan method selected\nMust have a parent scanning tune file selected\n"
+                     "No parent scanning quan method selected\nAcquire and Quantify requires an lc method\n"
+                     "Acquire and Quantify requires an analysis file\nMust have an optimisation lc method selected\n"
+                     "Must have a compound file selected\nTessaly method file cannot be opened\n", 0},
         {{[](O& o) { o.m_Adducts.m_Sodium.Allow(1); }}, "Sodium adduct not recommended for MSMS methods\n", 1},
         {{set(&O::m_strAcquisitionTuneFile, "")}, "Must have an acquisition tune file selected\n", 0},
         {{set(&O::m_strAcquisitionTuneFile, kOutside)}, "Acquisition tune file not in this project\n", 1},
@@ -103,8 +53,7 @@ TEST_F(ValidateTest, EachFindingAlone)
         {{set(&O::m_strQuanCalibration, "")}, "No quan calibration name selected\n", 0},
         {{set(&O::m_strLimsExportFile, "")}, "No LIMS export file name selected\n", 0},
         {{set(&O::m_strLimsExportFile, ""), set(&O::m_bExportResultsToLims, 0), set(&O::m_bConcatenateGroup, 1)},
-         "No LIMS export file basename selected\n",
-         0},
+         "No LIMS export file basename selected\n", 0},
         {{set(&O::m_strDaughterTuneFile, "")}, "Must have a daughter scanning tune file selected\n", 0},
         {{set(&O::m_strDaughterTuneFile, kOutside)}, "MSMS tune file not in this project\n", 1},
         {{set(&O::m_strQuanMethodDaughter, "")}, "No daughter scanning quan method selected\n", 1},
@@ -128,39 +77,34 @@ TEST_F(ValidateTest, EachFindingAlone)
         {{set(&O::m_strMethodFile, kMissing)}, "Tessaly method file cannot be opened\n", 0},
         {{set(&O::m_strMethodFile, kOutside)}, "Tessaly method file not in this project\n", 1},
         {{set(&O::m_strMethodFile, "")},
-         "Tessaly method file cannot be opened\nTessaly method file not in this project\n",
-         0},
-        // No finding: the project is compared without regard to case, and the valve methods are optional.
+         "Tessaly method file cannot be opened\nTessaly method file not in this project\n", 0},
+        // No finding: the project is compared without regard to case (and the valve methods, empty in the
+        // defaults, are optional).
         {{set(&O::m_strParentTuneFile, "c:\\projects\\demo.pro\\Dir\\parent.ipr")}, "", 1},
-        {{set(&O::m_strLoopLCMethod, ""), set(&O::m_strColumnLCMethod, "")}, "", 1},
+        // Pre- and post-run without a process to run are switched off, silently.
+        {{set(&O::m_bPreRun, 1), set(&O::m_bPostRun, 1), set(&O::m_strPreRunProcess, "prepare.exe")}, "", 1, 1, 0},
+        {{set(&O::m_bPreRun, 1), set(&O::m_bPostRun, 1), set(&O::m_strPostRunProcess, "report.exe")}, "", 1, 0, 1},
     };
+    // clang-format on
     for (const Case& c : cases)
     {
         SCOPED_TRACE(testing::Message() << "row " << (&c - cases) << ": " << c.message);
         O o;
-        complete(o);
+        o.m_strProject = kProject;
+        o.m_bAutoQuantifySamples = o.m_bExportResultsToLims = 1;
+        o.m_strQuanCalibration = "Curve1";
+        for (CString O::*path : {&O::m_strAcquisitionTuneFile, &O::m_strDaughterTuneFile, &O::m_strParentTuneFile,
+                 &O::m_strBaseQuanMethod, &O::m_strQuanMethodDaughter, &O::m_strQuanMethodParent,
+                 &O::m_strLimsExportFile, &O::m_strStage1LCMethod, &O::m_strStage2LCMethod, &O::m_strLoopLCMethod,
+                 &O::m_strColumnLCMethod, &O::m_strCompoundList, &O::m_strAnalysisList, &O::m_strMethodFile})
+            o.*path = CString(kProject) + "Dir\\file.dat";
         for (const Change& change : c.changes)
             change(o);
-        CString messages;
-        EXPECT_EQ(validate(o, messages), c.result);
+        CString messages = "left from an earlier check\n";
+        EXPECT_EQ(CTessalyOptionsSheet::Validate(messages, o), c.result);
+        EXPECT_EQ(open, 0) << "a file opened for a check was left open";
         EXPECT_STREQ(messages, c.message);
-    }
-}
-
-TEST_F(ValidateTest, PreAndPostRunWithoutAProcessAreSwitchedOff)
-{
-    for (const bool preNamed : {false, true})
-    {
-        SCOPED_TRACE(preNamed);
-        O o;
-        complete(o);
-        o.m_bPreRun = o.m_bPostRun = 1;
-        o.m_strPreRunProcess = preNamed ? "prepare.exe" : "";
-        o.m_strPostRunProcess = preNamed ? "" : "report.exe";
-        CString messages;
-        EXPECT_EQ(validate(o, messages), 1);
-        EXPECT_EQ(o.m_bPreRun, preNamed ? 1 : 0);
-        EXPECT_EQ(o.m_bPostRun, preNamed ? 0 : 1);
+        EXPECT_EQ(o.m_bPreRun * 10 + o.m_bPostRun, c.preRun * 10 + c.postRun);
     }
 }
 } // namespace

@@ -21,15 +21,8 @@ class TessalyValidate : public tests::DriverTest
     // method validate of method against project with the example's lists, then more arguments.
     Result validate(const std::string& method, const std::string& project, std::vector<std::string> more = {})
     {
-        std::vector<std::string> args = {"method",
-                                         "validate",
-                                         method,
-                                         "--project",
-                                         project,
-                                         "--compounds",
-                                         lists_ + "Compounds.csv",
-                                         "--analysis",
-                                         lists_ + "Analysis.csv"};
+        std::vector<std::string> args = {"method",      "validate", method, "--project", project, "--compounds",
+                                         lists_ + "Compounds.csv", "--analysis", lists_ + "Analysis.csv"};
         args.insert(args.end(), more.begin(), more.end());
         return tessaly(args);
     }
@@ -41,30 +34,19 @@ class TessalyValidate : public tests::DriverTest
 TEST_F(TessalyValidate, PrintsTheFindingsAndFailsOnErrorsOnly)
 {
     const std::string base = project_ + "/MethDB/ParentTemplate.mdb", lims = project_ + "/Lims.txt";
-    struct Case
-    {
-        const char* name;
-        int status;
-        const char* findings;
-        std::vector<std::string> more; // after the example's lists; a later list replaces the first
-    };
+    // The exit status, the findings, and the arguments after the example's lists (a later list
+    // replaces the first).
+    struct Case { const char* name; int status; const char* findings; std::vector<std::string> more; };
     const Case cases[] = {
         {"the example", 0, "", {}},
-        {"quantify without its files",
-         1,
+        {"quantify without its files", 1,
          "No acquisition quan method selected\nNo quan calibration name selected\nNo LIMS export file name selected\n",
          {"--auto-quantify", "--export-lims"}},
-        {"quantify with its files",
-         0,
-         "",
+        {"quantify with its files", 0, "",
          {"--auto-quantify", "--export-lims", "--calibration", "C1", "--base-quan-method", base, "--lims-file", lims}},
-        {"export per group without a base name",
-         1,
-         "No LIMS export file basename selected\n",
+        {"export per group without a base name", 1, "No LIMS export file basename selected\n",
          {"--auto-quantify", "--concatenate-group", "--calibration", "C1", "--base-quan-method", base}},
-        {"no lists",
-         1,
-         "Acquire and Quantify requires an analysis file\nMust have a compound file selected\n",
+        {"no lists", 1, "Acquire and Quantify requires an analysis file\nMust have a compound file selected\n",
          {"--analysis", "", "--compounds", ""}},
         {"optimisation only needs no analysis list", 0, "", {"--analysis", "", "--no-analysis"}},
     };

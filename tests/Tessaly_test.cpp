@@ -56,27 +56,20 @@ TEST_F(TessalyDriver, RefusesBadInputWithOneLineAndWritesNothing)
     const std::string e = write("exists.spl", "x");
     const std::string p = path("P.PRO"), x = path("missing.tym");
     std::filesystem::create_directory(p);
-    struct Case
-    {
-        const char* name;
-        std::vector<std::string> args;
-        std::string message;
-        int status = 2;
-    };
+    struct Case { const char* name; std::vector<std::string> args; std::string message; int status = 2; };
+    const std::string help = " (tessaly --help lists them)", stage1 = "methoddb stage1: --";
     const Case cases[] = {
-        {"no command", {}, "no command given (tessaly --help lists them)"},
-        {"unknown command", {"methods"}, "unknown command \"methods\" (tessaly --help lists them)"},
-        {"stray word", {"a", "groups", l}, "unknown command \"a\" (tessaly --help lists them)"},
+        {"no command", {}, "no command given" + help},
+        {"unknown command", {"methods"}, "unknown command \"methods\"" + help},
+        {"stray word", {"a", "groups", l}, "unknown command \"a\"" + help},
         {"command word alone", {"method"}, "method: expected show, set, validate or move (tessaly method --help)"},
-        {"unknown word",
-         {"tune", "unload"},
+        {"unknown word", {"tune", "unload"},
          "tune: unknown subcommand \"unload\"; expected show or load (tessaly tune --help)"},
         {"no file", {"method", "show"}, "method show: FILE is required"},
         {"two files", {"method", "show", m, m}, "method show: The following argument was not expected: " + m},
         {"missing file", {"method", "set", x, "MSMS=0"}, x + ": no such file"},
         {"unknown key", {"method", "set", m, "MSMS=0", "Cone Voltage Mid=3"}, "\"Cone Voltage Mid\": not a method key"},
-        {"not a number",
-         {"method", "set", m, "MSMS=0", "Ion Mode=APcI", "Inter Mode Time=x"},
+        {"not a number", {"method", "set", m, "MSMS=0", "Ion Mode=APcI", "Inter Mode Time=x"},
          "\"Inter Mode Time\": \"x\" is not a number"},
         {"not finite", {"method", "set", m, "Inter Mode Time=inf"}, "\"Inter Mode Time\": \"inf\" is not a number"},
         {"not whole", {"method", "set", m, "MUX Sprays=2.5"}, "\"MUX Sprays\": \"2.5\" is not a whole number"},
@@ -87,29 +80,23 @@ TEST_F(TessalyDriver, RefusesBadInputWithOneLineAndWritesNothing)
         {"no project", {"method", "validate", m}, "method validate: --project is required"},
         {"project is a file", {"method", "validate", m, "--project", m}, m + ": not a directory"},
         {"missing project", {"method", "move", m, "--project", x}, x + ": no such directory"},
-        {"run option on move",
-         {"method", "move", m, "--project", p, "--unattended"},
+        {"run option on move", {"method", "move", m, "--project", p, "--unattended"},
          "method move: The following argument was not expected: --unattended"},
         {"broken list", {"groups", b}, b + ": line 2: quoted field has no closing quote"},
-        {"no such group",
-         {"quan", l, "--group", "4", "--set-method", "m"},
+        {"no such group", {"quan", l, "--group", "4", "--set-method", "m"},
          l + ": there is no group 4 (the list has 3)"},
-        {"group 0",
-         {"quan", l, "--group", "0", "--set-method", "m"},
+        {"group 0", {"quan", l, "--group", "0", "--set-method", "m"},
          "quan: --group: \"0\" is not a group number (from 1)"},
         {"method without group", {"quan", l, "--set-method", "m"}, "quan: --set-method requires --group"},
-        {"answer without dialog",
-         {"quan", l, "--dialog-answer", "a"},
+        {"answer without dialog", {"quan", l, "--dialog-answer", "a"},
          "quan: --dialog-answer requires --choose-dump-file"},
         {"not a list", {"quan", e}, e + ": no table SampleList"},
         {"convert onto a file", {"samplelist", "convert", l, e}, e + ": already exists; not replaced"},
         {"not a method database", {"methoddb", "show", t}, t + ": not a method database", 1},
-        {"steps not a number",
-         {"methoddb", "stage1", x, "--mass", "1", "--steps", "two", "--span", "1"},
-         "methoddb stage1: --steps: \"two\" is not a whole number"},
-        {"span not above 0",
-         {"methoddb", "stage1", x, "--mass", "1", "--steps", "2", "--span", "0"},
-         "methoddb stage1: --span: \"0\" is not a time span above 0"},
+        {"steps not a number", {"methoddb", "stage1", x, "--mass", "1", "--steps", "two", "--span", "1"},
+         stage1 + "steps: \"two\" is not a whole number"},
+        {"span not above 0", {"methoddb", "stage1", x, "--mass", "1", "--steps", "2", "--span", "0"},
+         stage1 + "span: \"0\" is not a time span above 0"},
         {"missing tune", {"tune", "load", x}, x + ": no such file"},
         {"not a tune", {"tune", "load", t}, "notes.mdb: \"Ion Mode\" is missing, expected ESP or APcI"},
     };
