@@ -420,7 +420,7 @@ HANDLE KelvaneHost::FindFirstFileSA(const char* pattern, WIN32_FIND_DATAA& found
         directory = text.substr(0, separator + 1);
         name = text.substr(separator + 1);
     }
-    else if (text.size() >= 2 && text[1] == ':')
+    else if (platform::detail::hasDriveLetter(text))
     {
         directory = text.substr(0, 2);
         name = text.substr(2);
@@ -428,7 +428,7 @@ HANDLE KelvaneHost::FindFirstFileSA(const char* pattern, WIN32_FIND_DATAA& found
     if (name.empty())
         return fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
     std::string posixDirectory = directory.empty() ? std::string(".") : platform::toPosixPath(directory);
-    if (directory.size() == 2 && directory[1] == ':')
+    if (directory.size() == 2 && platform::detail::hasDriveLetter(directory))
         posixDirectory = platform::toPosixPath(std::string(directory) + "\\");
 
     DIR* listing = opendir(posixDirectory.c_str());
