@@ -88,11 +88,13 @@ TEST(AtomicFile, SavesWhatTheUserMayWriteAndNothingElse)
         mode_t file;
         mode_t folder;
         bool saved;
+        const char* value = "new";
     };
     const Case cases[] = {
         {"read-only file in an open folder", 0444, 0777, false},
         {"writable file in a locked folder", 0666, geteuid() == 0 ? 0755u : 0555u, true},
         {"writable file of another owner in an open folder", 0666, 0777, true},
+        {"read-only file, the value it already holds", 0444, 0777, false, "old"},
     };
     for (const Case& c : cases)
     {
@@ -106,8 +108,8 @@ TEST(AtomicFile, SavesWhatTheUserMayWriteAndNothingElse)
         ASSERT_EQ(chmod(folder.c_str(), c.folder), 0);
         const struct stat before = statusOf(path);
 
-        const int result = testkit::runUnprivileged([] {
-            const BOOL ok = WritePrivateProfileStringA("S", "k", "new", "C:\\f\\m.ini");
+        const int result = testkit::runUnprivileged([&] {
+            const BOOL ok = WritePrivateProfileStringA("S", "k", c.value, "C:\\f\\m.ini");
             return ok ? 1 : GetLastError() == ERROR_ACCESS_DENIED ? 2 : 3;
         });
         chmod(folder.c_str(), 0755);

@@ -418,7 +418,15 @@ BOOL writeProfileString(LPCSTR lpAppName, LPCSTR lpKeyName, LPCSTR lpString, LPC
                        : !lpString ? document->withoutKey(section, key)
                                    : document->withValue(section, key, value);
     if (exists && text == document->text())
-        return TRUE;
+    {
+        // Nothing to change, but a file the caller may not write still refuses the write, as a
+        // rewrite of it would: the caller is told it cannot save there, not that it saved.
+        if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ||
+            (errno != EACCES && errno != EPERM && errno != EROFS))
+            return TRUE;
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     if (text.size() > kMaxFileSize)
         return FALSE;
 
