@@ -3,6 +3,7 @@
 // person watching the file never sees it half-written, and a reader holding the old file open
 // keeps reading the old contents to the end.
 #include "kelvane/KelvaneHost.h"
+#include "platform/Temporaries.h"
 #include "platform/WinPath.h"
 
 #include <algorithm>
@@ -61,69 +62,6 @@ bool copyContents(int from, int to)
     }
 }
 
-// Temporaries are named ".NAME.tmpPID_COUNTER_ATTEMPT" beside the file: hidden, unique by the
-// process id and a counter (O_EXCL catches any clash), and the process id tells a later writer
-// whether the one that left it still runs. Long names are cut so that the suffix still fits in the
-// file system's 255-byte name limit.
-std::string temporaryPrefix(const std::string& name)
-{
-    return "." + name.substr(0, 200) + ".tmp";
-}
-
-std::string temporaryName(const std::string& name, unsigned attempt)
-{
-    static std::atomic<unsigned> counter{0};
-    return temporaryPrefix(name) + std::to_string(getpid()) + "_" + std::to_string(counter++) + "_" +
-           std::to_string(attempt);
-}
-
-// The writer's process id in the rest of a temporary's name ("PID_COUNTER_ATTEMPT"); 0 when the
-// rest is not of that form, so that no other file is ever taken for a temporary.
-pid_t writerOf(std::string_view rest)
-{
-    pid_t pid = 0;
-    for (int part = 0; part < 3; ++part)
-    {
-        const size_t digits = std::min(rest.find_first_not_of("0123456789"), rest.size());
-        if (digits == 0 || digits > 9)
-            return 0;
-        if (part == 0)
-            std::from_chars(rest.data(), rest.data() + digits, pid);
-        rest.remove_prefix(digits);
-        if (part < 2 && !rest.starts_with('_'))
-            return 0;
-        rest.remove_prefix(part < 2 ? 1 : 0);
-    }
-    return rest.empty() ? pid : 0;
-}
-
-// A writer killed before it published leaves its temporary for good. Those of this file whose
-// writer no longer runs are removed when the file is opened again; a running writer's is left.
-void removeDeadTemporaries(int directory, const std::string& name)
-{
-    const std::string prefix = temporaryPrefix(name);
-    // A descriptor of its own, so that reading the entries moves no offset of the held one.
-    const int listFd = ::openat(directory, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* entries = listFd >= 0 ? ::fdopendir(listFd) : nullptr;
-    if (!entries)
-    {
-        if (listFd >= 0)
-            ::close(listFd);
-        return;
-    }
-    while (const dirent* entry = ::readdir(entries))
-    {
-        const std::string_view found = entry->d_name;
-        if (!found.starts_with(prefix))
-            continue;
-        const pid_t writer = writerOf(found.substr(prefix.size()));
-        struct stat status;
-        if (writer > 0 && ::kill(writer, 0) != 0 && errno == ESRCH &&
-            ::fstatat(directory, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode))
-            ::unlinkat(directory, entry->d_name, 0);
-    }
-    ::closedir(entries);
-}
 } // namespace
 
 /// A stream buffer over a file that is published by rename. The directory is held open (and was
@@ -168,7 +106,7 @@ class AtomicFileBuffer : public std::streambuf
         mode_ = exists ? static_cast<int>(current.st_mode & 07777) : -1;
         protection_ = protection;
 
-        removeDeadTemporaries(directory_, name_);
+        platform::removeDeadTemporaries(directory_, name_);
         if (!openTemporary())
             return false;
         if (keep && exists)
@@ -219,7 +157,7 @@ class AtomicFileBuffer : public std::streambuf
     {
         for (unsigned attempt = 0; attempt < 100; ++attempt)
         {
-            const std::string candidate = temporaryName(name_, attempt);
+            const std::string candidate = platform::temporaryName(name_, attempt);
             // Read as well as written: after a publication the next temporary copy is read from it.
             const int fd = ::openat(directory_, candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                                     protection_);

@@ -98,7 +98,7 @@ TEST_F(OutputStreamTest, TemporariesOfKilledWritersAreRemoved)
         _exit(0);
     ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
     const std::string running = ".log.txt.tmp" + std::to_string(getpid()), gone = ".log.txt.tmp" + std::to_string(dead);
-    const std::string names[] = {running + "_1_0", gone + "_3", gone + "_3_0123456789",
+    const std::string names[] = {running + "_1_0", gone + "_3", gone + "_3_01234567890",
                                  ".other.txt.tmp" + std::to_string(dead) + "_0_0", gone + "_3_0"};
     for (const auto& name : names)
         testkit::writeText(dir_.file(name), "x");

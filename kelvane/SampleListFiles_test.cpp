@@ -81,9 +81,9 @@ TEST_F(SampleListFiles, OddInputsOpenAndDamagedOrLockedOnesFailWithoutRows)
     for (const auto& [file, rows] : cases)
     {
         SCOPED_TRACE(file);
-        const std::string spec = file, path = dir_.file(spec.substr(0, spec.find('|')));
-        if (spec.find('|') != std::string::npos)
-            make(path, spec.substr(spec.find('|') + 1));
+        const std::string entry = file, path = dir_.file(entry.substr(0, entry.find('|')));
+        if (entry.find('|') != std::string::npos)
+            make(path, entry.substr(entry.find('|') + 1));
         CSampleListMem list;
         list.AddRow();
         EXPECT_EQ(read(list, path), rows < 0 ? 0 : 1) << host_.GetSampleListError();

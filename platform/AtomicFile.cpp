@@ -2,6 +2,8 @@
 // leaves either the old or the new file after a crash; an in-place rewrite where that cannot be used.
 #include "platform/AtomicFile.h"
 
+#include "platform/Temporaries.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -36,67 +38,31 @@ std::string folderOf(const std::string& path)
     return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Temporaries are named ".NAME.tmpPID_COUNTER_ATTEMPT" beside the file: hidden, and unique within
-// the process by the counter and across processes by the process id, which also tells a later
-// writer whether the one that left it still runs. Long names are cut so that the suffix still
-// fits in the file system's 255-byte name limit.
-std::string temporaryPrefix(const std::string& path)
+std::string nameOf(const std::string& path)
 {
     const size_t slash = path.rfind('/');
-    return "." + (slash == std::string::npos ? path : path.substr(slash + 1)).substr(0, 200) + ".tmp";
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A temporary beside the file, in the folder's naming for temporaries.
 std::string temporaryName(const std::string& path, unsigned attempt)
 {
-    static std::atomic<unsigned> counter{0};
     const size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    return dir + temporaryPrefix(path) + std::to_string(getpid()) + "_" + std::to_string(counter++) + "_" +
-           std::to_string(attempt);
-}
-
-// The writer's process id in the rest of a temporary's name ("PID_COUNTER_ATTEMPT"); 0 when the
-// rest is not of that form, so that no other file is ever taken for a temporary.
-pid_t writerOf(std::string_view rest)
-{
-    long long pid = 0;
-    for (int field = 0; field < 3; ++field)
-    {
-        const size_t digits = std::min(rest.find_first_not_of("0123456789"), rest.size());
-        if (digits == 0 || digits > 10)
-            return 0;
-        if (field == 0)
-            pid = std::stoll(std::string(rest.substr(0, digits)));
-        rest.remove_prefix(digits);
-        if (field < 2 && !rest.starts_with('_'))
-            return 0;
-        rest.remove_prefix(field < 2 ? 1 : 0);
-    }
-    return rest.empty() && pid <= INT_MAX ? static_cast<pid_t>(pid) : 0;
+    return dir + platform::temporaryName(nameOf(path), attempt);
 }
 
 // A writer killed between creating its temporary and renaming it leaves the temporary for good.
 // Named temporaries are kept (rather than O_TMPFILE with linkat, which narrows the window but still
 // needs a name for the rename and is not on every file system), and those of this file whose
-// writer no longer runs are removed before the next write; a live writer's one is left alone. A
-// writer this process cannot see (another machine, another PID namespace) may lose its temporary:
-// its rename then fails and it reports the failure, and no file is damaged.
+// writer no longer runs are removed before the next write.
 void removeDeadTemporaries(const std::string& path)
 {
-    const std::string prefix = temporaryPrefix(path);
-    DIR* folder = opendir(folderOf(path).c_str());
-    if (!folder)
+    const int folder = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
         return;
-    while (const dirent* entry = readdir(folder))
-    {
-        const std::string_view name = entry->d_name;
-        if (!name.starts_with(prefix))
-            continue;
-        const pid_t writer = writerOf(name.substr(prefix.size()));
-        if (writer > 0 && kill(writer, 0) != 0 && errno == ESRCH)
-            unlinkat(dirfd(folder), entry->d_name, 0);
-    }
-    closedir(folder);
+    platform::removeDeadTemporaries(folder, nameOf(path));
+    close(folder);
 }
 
 bool writeAll(int fd, std::string_view content)
