@@ -2,12 +2,13 @@
 // (the 50 key reads should cost little more than the one parse behind them), and SaveFile
 // against one atomic write of the same content (each key is its own profile write).
 #include "host/host.h"
-#include "testing/MethodFileHost.h"
 #include "method/BrenmoOptions.h"
 #include "method/TessalyOptionsSheet.h"
 #include "platform/AtomicFile.h"
 #include "platform/Profile.h"
 #include "platform/WinPath.h"
+#include "testing/MethodFileHost.h"
+#include "testing/TempDir.h"
 
 // Single-byte INI text only, as the profile functions hold it: no UTF conversion layer, and the
 // template's implementation compiled here rather than taken from the packaged library.
@@ -58,14 +59,6 @@ void fillMethod(CBrenmoOptions& o)
     o.m_nMuxSprays = 4;
 }
 
-std::string readText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The benchmarks' files: a temporary directory with one full method file and copies of it whose
 // times lie in the past (a parse of a file changed a moment ago is checked against its bytes).
 class Workspace
@@ -73,16 +66,11 @@ class Workspace
   public:
     Workspace()
     {
-        char pattern[] = "/var/tmp/method_file_bench.XXXXXX";
-        if (!mkdtemp(pattern))
-            std::abort();
-        dir_ = pattern;
-        platform::setDataDirectory(dir_ + "/data");
         host::Install(&host_);
         fillMethod(method_);
         const std::string first = dir_ + "/method.tym";
         CTessalyOptionsSheet::SaveFile(CString(platform::toHostPath(first)), method_);
-        content_ = readText(first);
+        content_ = testkit::readText(first);
         for (int i = 0; i < kColdFiles; ++i)
         {
             const std::string path = dir_ + "/cold" + std::to_string(i) + ".tym";
@@ -96,11 +84,11 @@ class Workspace
     ~Workspace()
     {
         host::Install(nullptr);
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
     }
 
-    std::string dir_;
+    // On disk, not in memory: the saves' fsync is part of what is measured.
+    testkit::TempDir temp_{"method_file_bench", "/var/tmp"};
+    std::string dir_ = temp_.path();
     testkit::MethodFileHost host_;
     CBrenmoOptions method_;
     std::string content_;

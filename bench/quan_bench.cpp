@@ -7,6 +7,7 @@
 #include "kelvane/KelvaneHost.h"
 #include "kelvane/SampleListFiles.h"
 #include "platform/WinPath.h"
+#include "testing/TempDir.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -23,16 +24,13 @@ constexpr int kRowsPerGroup = 40;
 // A data directory with the list in both forms, made once for every benchmark.
 struct Fixture
 {
-    std::string directory;
+    testkit::TempDir temp{"quan_bench"};
+    std::string directory = temp.path();
     std::string csv;
     std::string spl;
 
     Fixture()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quan-bench-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            std::abort();
-        directory = pattern;
         kelvane::install(directory);
 
         kelvane::CsvTable table;
@@ -57,8 +55,6 @@ struct Fixture
     {
         QuanCloseSampleList();
         kelvane::uninstall();
-        std::error_code ignored;
-        std::filesystem::remove_all(directory, ignored);
     }
 };
 

@@ -4,6 +4,7 @@
 // file that is refused is left byte for byte as it was.
 #include "kelvane/KelvaneHost.h"
 #include "platform/WinPath.h"
+#include "testing/TempDir.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -26,20 +27,15 @@ struct Workspace
 {
     Workspace()
     {
-        char pattern[] = "/tmp/mdb_fuzz.XXXXXX";
-        if (!mkdtemp(pattern))
-            std::abort();
-        dir = pattern;
         if (!kelvane::install(dir + "/data"))
             std::abort();
     }
     ~Workspace()
     {
         kelvane::uninstall();
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
     }
-    std::string dir;
+    testkit::TempDir temp{"mdb_fuzz"};
+    const std::string& dir = temp.path();
 };
 
 std::string contents(const std::string& path)

@@ -5,6 +5,7 @@
 #include "method/TessalyOptionsSheet.h"
 #include "platform/WinPath.h"
 #include "testing/MethodFileHost.h"
+#include "testing/TempDir.h"
 
 #include <cmath>
 #include <cstddef>
@@ -28,24 +29,19 @@ void check(bool condition, const char* what)
 }
 
 // Where the fuzzer's files live: one directory for the whole process, the host's data directory
-// C:\, removed at exit. (Fuzz programs link no test library, so not testkit::TempDir.)
+// C:\, removed at exit.
 struct Workspace
 {
     Workspace()
     {
-        char pattern[] = "/tmp/method_file_fuzz.XXXXXX";
-        dir = mkdtemp(pattern) ? pattern : "";
-        check(!dir.empty(), "cannot create a temporary directory");
-        platform::setDataDirectory(dir);
         host::Install(&fuzzHost);
     }
     ~Workspace()
     {
         host::Install(nullptr);
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
     }
-    std::string dir;
+    testkit::TempDir temp{"method_file_fuzz"};
+    const std::string& dir = temp.path();
     testkit::MethodFileHost fuzzHost;
 };
 

@@ -3,6 +3,7 @@
 // every other key's value alone and keep every other line of the file (CR LF, LF and CR end lines).
 #include "platform/Profile.h"
 #include "platform/WinPath.h"
+#include "testing/TempDir.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -31,14 +32,8 @@ void check(bool condition, const char* what, const std::string& detail = {})
 // directory is removed at exit.
 const std::string& path()
 {
-    static std::error_code ignored; // at exit nobody is left to tell
-    static std::string dir = std::filesystem::is_directory("/dev/shm") ? "/dev/shm/fuzz.XXXXXX" : "/tmp/fuzz.XXXXXX";
-    static const std::string file = [] {
-        check(mkdtemp(dir.data()) != nullptr, "cannot create a temporary directory", dir);
-        platform::setDataDirectory(dir);
-        std::atexit([] { std::filesystem::remove_all(dir, ignored); });
-        return dir + "/fuzz.ini";
-    }();
+    static const testkit::TempDir dir("profile_fuzz", std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "");
+    static const std::string file = dir.file("fuzz.ini");
     return file;
 }
 

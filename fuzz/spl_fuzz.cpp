@@ -4,6 +4,7 @@
 #include "kelvane/KelvaneHost.h"
 #include "kelvane/SampleListFiles.h"
 #include "platform/WinPath.h"
+#include "testing/TempDir.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -29,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)previous;
 
     // One scratch file per process, rewritten for every input.
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("spl_fuzz." + std::to_string(::getpid()) + ".spl")).string();
+    static const testkit::TempDir dir("spl_fuzz");
+    static const std::string path = dir.file("fuzz.spl");
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 

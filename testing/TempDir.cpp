@@ -12,9 +12,10 @@ namespace testkit
 {
 namespace fs = std::filesystem;
 
-TempDir::TempDir(std::string_view prefix)
+TempDir::TempDir(std::string_view prefix, std::string_view under)
 {
-    std::string pattern = (fs::temp_directory_path() / (std::string(prefix) + ".XXXXXX")).string();
+    const fs::path parent = under.empty() ? fs::temp_directory_path() : fs::path(under);
+    std::string pattern = (parent / (std::string(prefix) + ".XXXXXX")).string();
     if (!::mkdtemp(pattern.data()))
     {
         std::perror(pattern.c_str());

@@ -11,8 +11,9 @@ namespace testkit
 class TempDir
 {
   public:
-    /// Creates the directory under the system's temporary directory; aborts when it cannot.
-    explicit TempDir(std::string_view prefix = "BrenmoTest");
+    /// Creates the directory in under (the system's temporary directory when empty); aborts when
+    /// it cannot.
+    explicit TempDir(std::string_view prefix = "BrenmoTest", std::string_view under = {});
     /// Removes the directory and everything in it, whatever permissions a test left behind.
     ~TempDir();
     TempDir(const TempDir&) = delete;
