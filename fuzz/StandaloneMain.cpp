@@ -4,86 +4,49 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <stdexcept>
-#include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
-namespace
-{
-// The files to run: each file argument, and the regular files of each directory argument in
-// name order (so that runs are repeatable).
-std::vector<std::filesystem::path> inputs(int argc, char** argv)
-{
-    std::vector<std::filesystem::path> files;
-    for (int i = 1; i < argc; ++i)
-    {
-        const std::filesystem::path arg = argv[i];
-        if (std::filesystem::is_directory(arg))
-        {
-            std::vector<std::filesystem::path> found;
-            for (const auto& entry : std::filesystem::recursive_directory_iterator(arg))
-                if (entry.is_regular_file())
-                    found.push_back(entry.path());
-            std::sort(found.begin(), found.end());
-            files.insert(files.end(), found.begin(), found.end());
-        }
-        else if (std::filesystem::is_regular_file(arg))
-            files.push_back(arg);
-        else
-            throw std::runtime_error(arg.string() + ": no such file or directory");
-    }
-    return files;
-}
-
-void runOne(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot open");
-    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw std::runtime_error("cannot read");
-    // An exact-size heap copy, so that AddressSanitizer reports any read past the input.
-    const std::unique_ptr<std::uint8_t[]> data(new std::uint8_t[bytes.size() + (bytes.empty() ? 1 : 0)]);
-    std::copy(bytes.begin(), bytes.end(), data.get());
-    LLVMFuzzerTestOneInput(data.get(), bytes.size());
-}
-} // namespace
-
 int main(int argc, char** argv)
 {
-    try
+    namespace fs = std::filesystem;
+    if (LLVMFuzzerInitialize)
+        LLVMFuzzerInitialize(&argc, &argv);
+    // Each file argument, and the regular files of each directory argument in name order, so
+    // that runs are repeatable.
+    std::vector<fs::path> files;
+    for (int i = 1; i < argc; ++i)
     {
-        if (LLVMFuzzerInitialize)
-            LLVMFuzzerInitialize(&argc, &argv);
-        const std::vector<std::filesystem::path> files = inputs(argc, argv);
-        if (files.empty())
-            throw std::runtime_error("no inputs; usage: " + std::string(argv[0]) + " FILE-OR-DIRECTORY...");
-        for (const std::filesystem::path& file : files)
-        {
-            try
-            {
-                runOne(file);
-            }
-            catch (const std::exception& e)
-            {
-                throw std::runtime_error(file.string() + ": " + e.what());
-            }
-        }
-        std::printf("%s: %zu inputs run\n", argv[0], files.size());
-        return 0;
+        std::error_code error;
+        std::vector<fs::path> found;
+        if (!fs::is_directory(argv[i], error))
+            found.emplace_back(argv[i]);
+        else
+            for (const auto& entry : fs::recursive_directory_iterator(argv[i], error))
+                if (entry.is_regular_file())
+                    found.push_back(entry.path());
+        std::sort(found.begin(), found.end());
+        files.insert(files.end(), found.begin(), found.end());
     }
-    catch (const std::exception& e)
+    for (const fs::path& file : files)
     {
-        std::fprintf(stderr, "%s: %s\n", argv[0], e.what());
-        return 1;
+        std::ifstream in(file, std::ios::binary);
+        const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (!in.is_open() || in.bad())
+            return std::fprintf(stderr, "%s: %s: cannot read\n", argv[0], file.c_str()), 1;
+        // An exact-size heap copy, so that AddressSanitizer reports any read past the input.
+        const std::unique_ptr<std::uint8_t[]> data(new std::uint8_t[std::max<std::size_t>(bytes.size(), 1)]);
+        std::copy(bytes.begin(), bytes.end(), data.get());
+        LLVMFuzzerTestOneInput(data.get(), bytes.size());
     }
+    if (files.empty())
+        return std::fprintf(stderr, "%s: no inputs; usage: %s FILE-OR-DIRECTORY...\n", argv[0], argv[0]), 1;
+    std::printf("%s: %zu inputs run\n", argv[0], files.size());
+    return 0;
 }
