@@ -77,6 +77,11 @@ TEST_F(QuanStateTest, NullArgumentsAndMissingFieldsAreRefused)
     EXPECT_EQ(QuanSetTitle(nullptr) + QuanIncrimentSample(nullptr) + QuanDecrimentSample(nullptr) +
                   QuanOpenSampleList(nullptr) + ChangeDumpFile(nullptr, nullptr),
               0);
+    // A host without a file dialog: the choice is refused, never taken as made.
+    host::Host none;
+    const host::ScopedHost installed(none);
+    char chosen[MAX_PATH] = "old";
+    EXPECT_EQ(ChangeDumpFile(nullptr, chosen) * 10 + (chosen[0] == '\0'), 1);
 }
 
 TEST_F(QuanStateTest, ChangeGroupAndSampleSteps)

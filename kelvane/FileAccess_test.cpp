@@ -48,6 +48,8 @@ TEST_F(FileAccessTest, OpensAsThePlatformWithItsErrorNumbers)
     const std::tuple<const char*, DWORD, DWORD, DWORD, const char*> cases[] = {
         {"new1.txt", kReadWrite, CREATE_NEW, 0x80, "0 "},
         {"old.txt", kReadWrite, CREATE_NEW, 0x80, "80 old"},
+        {"old.txt", kReadWrite, 0, 0x80, "87 old"}, // no such disposition, either side of the five
+        {"old.txt", kReadWrite, 6, 0x80, "87 old"},
         {"none.txt", kRead, OPEN_EXISTING, 0x80, "2 -"},
         {"nodir/x.txt", kRead, OPEN_EXISTING, 0x80, "3 -"},
         {"new2.txt", kReadWrite, OPEN_ALWAYS, 0x80, "0 "},

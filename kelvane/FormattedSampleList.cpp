@@ -3,11 +3,6 @@
 #include "kelvane/Csv.h"
 #include "platform/Ascii.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <sstream>
-
 namespace kelvane
 {
 namespace
@@ -18,25 +13,6 @@ std::string trimmed(const std::string& text)
     if (first == std::string::npos)
         return {};
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool readWholeFile(const std::string& path, std::string& text, std::string& error)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-    {
-        error = path + ": " + std::strerror(errno);
-        return false;
-    }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad())
-    {
-        error = path + ": read error";
-        return false;
-    }
-    text = buffer.str();
-    return true;
 }
 
 // Column of the table -> field of the host's table, or -1 for a column that is not stored.
@@ -123,24 +99,6 @@ bool mergeListIntoTable(const CSampleListMem& list, CsvTable& table, std::string
         for (size_t c = 0; c < record.size(); ++c)
             if (fieldOf[c] >= 0)
                 record[c] = row[fieldOf[c]].GetString().str();
-    }
-    return true;
-}
-
-bool readFormattedSampleList(const std::string& posixPath, CSampleListMem& list, FormattedListColumns& columns,
-                             std::string& error)
-{
-    list.RemoveAllRows();
-    columns = FormattedListColumns();
-
-    std::string text;
-    if (!readWholeFile(posixPath, text, error))
-        return false;
-    CsvTable table;
-    if (!parseCsv(text, table, error) || !listFromTable(table, list, columns, error))
-    {
-        error = posixPath + ": " + error;
-        return false;
     }
     return true;
 }

@@ -17,18 +17,10 @@ struct FormattedListColumns
     std::vector<std::string> unknown; // header names that are not, in file order
 };
 
-/// Reads the CSV file at posixPath into list, replacing its rows: one row per record, each column
-/// whose header names a field of the host's definition table (without regard to case or
-/// surrounding blanks) stored in that field as text. Columns the table does not define are not
-/// stored; their names are reported in columns.unknown. Returns false, with list left without rows
-/// and a one-line reason naming the file, when the file cannot be read, is not valid CSV, or names
-/// one field twice.
-HOST_API bool readFormattedSampleList(const std::string& posixPath, CSampleListMem& list,
-                                         FormattedListColumns& columns, std::string& error);
-
-/// Replaces the rows of list with the records of table, as readFormattedSampleList stores a
-/// file's. The table's rows and source are consumed (released) to keep a large list's peak memory
-/// low.
+/// Replaces the rows of list with the records of table, one row per record, each column whose
+/// header names a field of the host's definition table (without regard to case or surrounding
+/// blanks) stored in that field as text; the names of the other columns go to columns.unknown.
+/// The table's rows and source are consumed (released) to keep a large list's peak memory low.
 /// Returns false, with list left without rows and the reason (the column's name) in error, when
 /// the header names one field twice.
 HOST_API bool listFromTable(CsvTable& table, CSampleListMem& list, FormattedListColumns& columns,
