@@ -47,7 +47,7 @@ TEST(Stage1QuanMethod, WritesOneRecordPerFunctionAndFailsOnAFailedAppend)
     // A template: the stand-in's default record with 460 at 7.
     const CString templatePath(platform::toHostPath(dir.file("template.mdb")));
     tag_METHOD_RECORD record;
-    GetDefaultMethod(&record);
+    ASSERT_EQ(GetDefaultMethod(&record), 1);
     record.set<std::int32_t>(460, 7);
     ASSERT_EQ(records(templatePath, &record), "0 10");
 
