@@ -202,7 +202,7 @@ void appendChangedRecord(std::string& out, std::string_view text, CsvRecordSpan 
         else if (now(c) == original[c])
             out += text.substr(cells[c].begin, cells[c].end - cells[c].begin);
         else
-            appendField(out, now(c), text[cells[c].begin] == '"');
+            appendField(out, now(c), cells[c].begin < text.size() && text[cells[c].begin] == '"');
     }
     keepRecordVisible(out, start);
 }

@@ -7,11 +7,7 @@
 #include "platform/WinPath.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <charconv>
-#include <csignal>
-#include <dirent.h>
 #include <fcntl.h>
 #include <streambuf>
 #include <string>

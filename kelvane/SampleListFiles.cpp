@@ -248,7 +248,7 @@ bool writeSampleListTable(const std::string& posixPath, SampleListFormat format,
         const std::string text = formatCsv(table);
         errno = 0;
         ok = platform::writeFileAtomically(posixPath, text);
-        denied = !ok && (errno == EACCES || errno == EPERM || errno == EROFS);
+        denied = !ok && errno == EACCES;
         if (!ok)
             error = denied ? "access denied" : "cannot be written";
     }

@@ -4,13 +4,8 @@
 
 #include "platform/Temporaries.h"
 
-#include <algorithm>
-#include <atomic>
 #include <cerrno>
-#include <climits>
-#include <csignal>
 #include <cstdlib>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -153,11 +148,8 @@ bool rewriteInPlace(int fd, std::string_view content, off_t oldSize)
         return false;
     return writeAll(fd, content) && ftruncate(fd, size) == 0 && fsync(fd) == 0;
 }
-} // namespace
 
-namespace platform
-{
-bool writeFileAtomically(const std::string& posixPath, std::string_view content)
+bool writeFile(const std::string& posixPath, std::string_view content)
 {
     if (posixPath.empty() || posixPath.back() == '/')
     {
@@ -183,5 +175,19 @@ bool writeFileAtomically(const std::string& posixPath, std::string_view content)
     if (existing.fd < 0 || (errno != EACCES && errno != EPERM))
         return false;
     return rewriteInPlace(existing.fd, content, old.st_size);
+}
+} // namespace
+
+namespace platform
+{
+bool writeFileAtomically(const std::string& posixPath, std::string_view content)
+{
+    if (writeFile(posixPath, content))
+        return true;
+    // One answer for every way of being refused (mode bits, an owner that cannot be kept, a
+    // read-only mount), so callers need not know them all.
+    if (errno == EPERM || errno == EROFS)
+        errno = EACCES;
+    return false;
 }
 } // namespace platform

@@ -20,7 +20,7 @@ namespace platform
 /// system can reserve the space. A replaced file keeps its owner, group and permission bits; a new
 /// one gets those of a freshly created file (0666 less the umask). A symbolic link is followed and
 /// its target replaced. Returns false, with no temporary file left, when any step fails (missing
-/// or unwritable folder, full disk, a directory at posixPath); errno then says why, EACCES (or
-/// EPERM) when the caller may not write the file or create it in its folder.
+/// or unwritable folder, full disk, a directory at posixPath); errno then says why, EACCES
+/// whenever the caller may not write the file or create it in its folder.
 PLATFORM_API bool writeFileAtomically(const std::string& posixPath, std::string_view content);
 } // namespace platform

@@ -11,9 +11,9 @@
 namespace platform::detail
 {
 /// The text of a profile file with an index of its sections and keys. Lines end at CR LF, LF or a
-/// lone CR; blanks (space, tab, VT, FF) around names and values do not count. A line whose first non-blank is
-/// '[' and that has a ']' is a section header naming the trimmed text between them; a line whose
-/// first non-blank is ';' is a comment; a line with '=' below a header is a key; every other line
+/// lone CR; blanks (space, tab, VT, FF) around names and values do not count. A line whose first
+/// non-blank is '[' and that has a ']' is a section header naming the trimmed text between them; a
+/// line whose first non-blank is ';' is a comment; a line with '=' below a header is a key; every other line
 /// (and everything before the first header) is kept but means nothing. Names are compared with
 /// a-z folded onto A-Z; only the first section of a name and the first key of a name in it count,
 /// as with the platform's own functions. The text may hold any bytes, zero bytes included; it must

@@ -315,7 +315,7 @@ bool writeThrough(ProfileCache& files, const std::string& path, std::shared_ptr<
     if (!platform::writeFileAtomically(path, document->text()))
     {
         const int error = errno;
-        SetLastError(error == EACCES || error == EPERM     ? ERROR_ACCESS_DENIED
+        SetLastError(error == EACCES                       ? ERROR_ACCESS_DENIED
                      : error == ENOENT || error == ENOTDIR ? ERROR_PATH_NOT_FOUND
                                                            : ERROR_GEN_FAILURE);
         files.forget(path);
