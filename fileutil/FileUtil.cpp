@@ -62,6 +62,12 @@ int fileNameStart(const CString& path)
     return std::max(path.ReverseFind('\\'), path.ReverseFind('/')) + 1;
 }
 
+// True when name can only be one entry of a directory: no separator, not "." or "..".
+bool isPlainName(const char* name)
+{
+    return std::strpbrk(name, "\\/") == nullptr && std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0;
+}
+
 // True when the extension (text after a full stop) marks a project directory: those are kept
 // whole, never widened to a wildcard or taken as a file type.
 bool isProjectExtension(const CString& extension)
@@ -230,8 +236,10 @@ int DeleteWithWilds(const CString& pattern)
     {
         char path[MAX_PATH];
         found.cFileName[MAX_PATH - 1] = '\0';
-        // A name that would not fit is skipped rather than cut into another file's name.
-        if (formatName(path, "%s%s%s", drive, directory, found.cFileName))
+        // Only a name that stays one component of the pattern's directory is deleted: a separator
+        // or a bare "." or ".." in it would send the delete somewhere else. A name that would not
+        // fit is skipped rather than cut into another file's name.
+        if (isPlainName(found.cFileName) && formatName(path, "%s%s%s", drive, directory, found.cFileName))
             CFileAccess::DeleteFileS(path);
     } while (CFileAccess::FindNextFileSA(search, &found));
     CFileAccess::FindCloseS(search);

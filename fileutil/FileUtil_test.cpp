@@ -88,6 +88,45 @@ TEST_F(FileUtilTest, UniqueNamesDeletionAndTemporaryDirectories)
                   FileExists("C:\\tmp") * 10 + DirectoryExists(CString("C:\\no")), 1100);
 }
 
+// Anyone may write the temporary directory: a name planted there that the host would read as a
+// path (separators and "..") must not steer the clean-up to a file elsewhere.
+TEST_F(FileUtilTest, CleanUpNeverDeletesOutsideThePatternsDirectory)
+{
+    fs::create_directories(dir_.file("victim"));
+    testkit::writeText(dir_.file("victim/precious.txt"), "kept");
+    const std::string planted = dir_.file("tmp/TYPQ_001.\\..\\..\\victim\\precious.txt");
+    testkit::writeText(planted, "planted");
+    testkit::writeText(dir_.file("tmp/TYPQ_001.mdb"), "");
+    AddToTempFiles((temp_ + "TYPQ_001.mdb").c_str());
+    EXPECT_EQ(DeleteTempFiles(), 1);
+    EXPECT_EQ(DeleteWithWilds("C:\\tmp\\*"), 0) << "only the planted name is left, and it is never found";
+    EXPECT_EQ(testkit::readText(dir_.file("victim/precious.txt")) + testkit::readText(planted), "keptplanted");
+    EXPECT_FALSE(fs::exists(dir_.file("tmp/TYPQ_001.mdb")));
+}
+
+// Whatever a host's search returns, only plain names of the pattern's directory are deleted.
+TEST(FileUtilHost, WildcardDeletionSkipsNamesThatAreNotOneEntry)
+{
+    testing::StrictMock<host::MockHost> host;
+    host::ScopedHost scope(host);
+    const char* names[] = {"..", "a\\..\\..\\x", "b/../y", ".", "ok.mdb"};
+    std::size_t next = 0;
+    const auto give = [&](WIN32_FIND_DATAA* found) {
+        if (next == std::size(names))
+            return FALSE;
+        std::strcpy(found->cFileName, names[next++]);
+        return TRUE;
+    };
+    EXPECT_CALL(host, FindFirstFileSA(_, _)).WillOnce([&](const char*, WIN32_FIND_DATAA& f) {
+        give(&f);
+        return reinterpret_cast<HANDLE>(7);
+    });
+    EXPECT_CALL(host, FindNextFileSA(_, _)).WillRepeatedly([&](HANDLE, WIN32_FIND_DATAA& f) { return give(&f); });
+    EXPECT_CALL(host, FindCloseS(_)).WillOnce(testing::Return(TRUE));
+    EXPECT_CALL(host, DeleteFileS(testing::StrEq("C:\\t\\ok.mdb"))).WillOnce(testing::Return(TRUE));
+    EXPECT_EQ(DeleteWithWilds("C:\\t\\*"), 1);
+}
+
 TEST(FileUtilHost, TextAndTemporaryNamesThatNeedTheHostsRoomyPathAndStopAtARefusedCreate)
 {
     struct Case { const char* in; const char* out; int result; };

@@ -281,6 +281,12 @@ std::vector<std::string_view> components(std::string_view path)
     return parts;
 }
 
+// "C:" and the like: a drive and nothing else.
+bool isDrive(std::string_view part)
+{
+    return part.size() == 2 && platform::detail::hasDriveLetter(part);
+}
+
 bool endsWithRaw(std::string_view name)
 {
     constexpr std::string_view kRaw = ".raw";
@@ -440,8 +446,10 @@ HANDLE KelvaneHost::FindFirstFileSA(const char* pattern, WIN32_FIND_DATAA& found
     while (const dirent* entry = readdir(listing))
     {
         const std::string entryName = entry->d_name;
+        // A POSIX name may hold a backslash, which the host reads as a separator: joined to its
+        // directory it would name another file (even "..\..\elsewhere"), so it is never found.
         if (entryName == "." || entryName == ".." || entryName.size() >= sizeof found.cFileName ||
-            !matches(name, entryName))
+            entryName.find('\\') != std::string::npos || !matches(name, entryName))
             continue;
         struct stat status;
         if (fstatat(dirfd(listing), entryName.c_str(), &status, 0) != 0 &&
@@ -540,14 +548,16 @@ int KelvaneHost::RawFileErase(const char* path)
     std::string_view text = path ? path : "";
     while (!text.empty() && (text.back() == '\\' || text.back() == '/'))
         text.remove_suffix(1);
-    // Only a raw-data directory named outright is erased: no component may step sideways or up,
-    // and the last one must be the raw data's own name, never a drive or a directory above.
+    // Only a raw-data directory named outright is erased: the path starts at a drive's root or
+    // the file system's (a relative path would depend on the current directory), no component
+    // may step sideways or up, and the last one must be the raw data's own name, never a drive or
+    // a directory above.
     const std::vector<std::string_view> parts = components(text);
-    if (parts.size() < 2 || !endsWithRaw(parts.back()))
+    if (parts.size() < 2 || !endsWithRaw(parts.back()) || !(parts[0].empty() || isDrive(parts[0])))
         return fail(ERROR_INVALID_PARAMETER, -1);
-    for (std::size_t i = 1; i < parts.size(); ++i)
+    for (const std::string_view part : parts)
     {
-        if (parts[i] == std::string_view(".") || parts[i] == std::string_view(".."))
+        if (part == std::string_view(".") || part == std::string_view(".."))
             return fail(ERROR_INVALID_PARAMETER, -1);
     }
     const std::string posix = platform::toPosixPath(text);

@@ -138,7 +138,9 @@ TEST_F(FileAccessTest, AnotherProcessHoldingAFileExclusivelyIsASharingViolation)
 
 TEST_F(FileAccessTest, WildcardsMatchWithoutRegardToCase)
 {
-    for (const char* name : {"TYPQ_001.mdb", "typq_001.LDB", "TYPQ_001", "TYPQ_0010.mdb", "TYPQ_002.mdb", "other.txt"})
+    // A name with a backslash could only be taken for a path by the host: it is never found.
+    for (const char* name : {"TYPQ_001.mdb", "typq_001.LDB", "TYPQ_001", "TYPQ_0010.mdb", "TYPQ_002.mdb", "other.txt",
+                             "TYPQ_001.\\..\\x", "a\\b"})
         writeText(dir_.file(name), "");
     fs::create_directory(dir_.file("Sub.dir"));
     const std::pair<const char*, const char*> cases[] = {
@@ -202,5 +204,15 @@ TEST_F(FileAccessTest, RawFileEraseRemovesTheRawDirectoryAndAllInItButNeverMore)
     EXPECT_FALSE(fs::exists(raw));
     EXPECT_TRUE(fs::exists(dir_.file("Study.PRO/Data")));
     EXPECT_EQ(readText(dir_.file("outside/precious")), "kept");
+
+    // Nor does a relative path reach what the current directory happens to hold.
+    const std::string cwd = fs::current_path();
+    fs::create_directories(dir_.file("work/x.RAW"));
+    fs::create_directories(dir_.file("x.RAW"));
+    fs::current_path(dir_.file("work"));
+    for (const char* path : {"..\\x.RAW", ".\\x.RAW", "x.RAW\\..\\x.RAW", "work\\x.RAW", "C:x.RAW"})
+        EXPECT_NE(host_.RawFileErase(path), 0) << path;
+    fs::current_path(cwd);
+    EXPECT_TRUE(fs::exists(dir_.file("x.RAW")) && fs::exists(dir_.file("work/x.RAW")));
 }
 } // namespace
