@@ -3,6 +3,8 @@
 #include "kelvane/Csv.h"
 #include "platform/Ascii.h"
 
+#include <cstring>
+
 namespace kelvane
 {
 namespace
@@ -97,8 +99,15 @@ bool mergeListIntoTable(const CSampleListMem& list, CsvTable& table, std::string
         record.resize(table.header.size());
         const CSampleListRow& row = list[static_cast<int>(r)];
         for (size_t c = 0; c < record.size(); ++c)
-            if (fieldOf[c] >= 0)
-                record[c] = row[fieldOf[c]].GetString().str();
+        {
+            if (fieldOf[c] < 0)
+                continue;
+            // The host holds a cell's text up to its first zero byte; a cell whose text the host
+            // did not change keeps the bytes after it too.
+            const CString& value = row[fieldOf[c]].GetString();
+            if (std::strcmp(record[c].c_str(), value.GetString()) != 0)
+                record[c] = value.str();
+        }
     }
     return true;
 }

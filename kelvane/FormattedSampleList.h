@@ -30,7 +30,8 @@ HOST_API bool listFromTable(CsvTable& table, CSampleListMem& list, FormattedList
 /// the table back changes only what the host's fields hold: columns the host does not define keep
 /// their text, row by row, and the file's column order and headings stay. A field that has no
 /// column gets one at the end when some row holds text in it; a table without a header (a new
-/// file) gets every field of the host's table. Rows beyond the list are dropped, and new rows
+/// file) gets every field of the host's table. A cell whose text the list holds unchanged keeps
+/// every byte, those after a zero byte included. Rows beyond the list are dropped, and new rows
 /// have empty unknown cells. The table's source is kept, so formatCsv writes back only the cells
 /// that differ. Returns false, with table unchanged, when its header names a field twice.
 HOST_API bool mergeListIntoTable(const CSampleListMem& list, CsvTable& table, std::string& error);

@@ -10,6 +10,7 @@
 #include "platform/LastError.h"
 #include "platform/WinPath.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -51,6 +52,30 @@ bool hasSampleTable(const Database& db, bool& found)
     return true;
 }
 
+// The ORDER BY clause that keeps the rows in the order they were stored. SQLite names a table's
+// row numbers by three names, and a column of the list takes over any name it has; when all three
+// are taken, no clause is needed: a scan that uses no index visits the rows in that order anyway.
+bool storedOrder(const Database& db, std::string& order)
+{
+    Statement info(db, "PRAGMA table_info(" + quoted(kSampleListTable) + ")");
+    if (!info)
+        return false;
+    std::vector<std::string> columns;
+    while (info.step() == SQLITE_ROW)
+        columns.push_back(info.text(1));
+    order.clear();
+    for (const char* alias : {"rowid", "_rowid_", "oid"})
+    {
+        if (std::none_of(columns.begin(), columns.end(),
+                         [&](const std::string& column) { return platform::detail::equalsNoCase(column, alias); }))
+        {
+            order = std::string(" ORDER BY ") + alias;
+            break;
+        }
+    }
+    return true;
+}
+
 bool readDatabase(const std::string& path, CsvTable& table, std::string& error)
 {
     // Read-only, so a missing file is an error rather than a new empty database.
@@ -66,7 +91,13 @@ bool readDatabase(const std::string& path, CsvTable& table, std::string& error)
         error = std::string("no table ") + kSampleListTable;
         return false;
     }
-    Statement rows(db, "SELECT * FROM " + quoted(kSampleListTable) + " ORDER BY rowid");
+    std::string order;
+    if (!storedOrder(db, order))
+    {
+        error = db.message();
+        return false;
+    }
+    Statement rows(db, "SELECT * FROM " + quoted(kSampleListTable) + " NOT INDEXED" + order);
     if (!rows)
     {
         error = db.message();

@@ -9,6 +9,7 @@
 #include "testing/TempDir.h"
 #include "testing/Unprivileged.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -65,6 +66,50 @@ TEST_F(SampleListFiles, CsvWriteBackChangesOnlyTheCellsTheListChanged)
     ASSERT_EQ(host_.WriteSampleList(list, host::SampleListKind::kFormatted), 1) << host_.GetSampleListError();
     EXPECT_EQ(testkit::readText(path), "\xEF\xBB\xBFVial,file_name,SAMPLE_GROUP,Notes,METH_DB\n\n1,A1,g,"
                                        "\"two\r\nlines\"\r\n2,\"B2\",g,\"say \"\"x\"\"\",C:\\m.mdb\n");
+}
+
+// A column may take any name SQLite gives the row numbers: the rows still come back, and are
+// written back, in the order they were stored. A zero byte in a cell the host did not change
+// survives a write-back, with what follows it.
+TEST_F(SampleListFiles, RowsKeepTheirStoredOrderAndUnchangedCellsTheirBytes)
+{
+    const std::string path = dir_.file("Order.spl");
+    for (const std::string columns : {"rowid", "OID", "_rowid_", "oid, _ROWID_", "rowid, oid, _rowid_"})
+    {
+        SCOPED_TRACE(columns);
+        std::filesystem::remove(path);
+        // Each taken column sorts the rows backwards: as text, "10" < "8" < "9".
+        const auto taken = 1 + std::count(columns.begin(), columns.end(), ',');
+        const auto row = [&](const std::string& shadow, const std::string& name) {
+            std::string values;
+            for (long c = 0; c < taken; ++c)
+                values += "'" + shadow + "', ";
+            return "(" + values + "'" + name + "')";
+        };
+        make(path, "CREATE TABLE SampleList (" + columns + ", FILE_NAME TEXT); INSERT INTO SampleList VALUES " +
+                       row("9", "a") + ", " + row("8", "b") + ", " + row("10", "c") + ";");
+        std::string seen;
+        for (int pass = 0; pass < 2; ++pass)
+        {
+            CSampleListMem list;
+            ASSERT_EQ(read(list, path), 1) << host_.GetSampleListError();
+            for (int r = 0; r < list.GetSize(); ++r)
+                seen += list[r][kName].GetString().str();
+            list[0][kGroup].SetString("G", CKVVariant::kTypeString);
+            ASSERT_EQ(host_.WriteSampleList(list, host::SampleListKind::kDatabase), 1) << host_.GetSampleListError();
+        }
+        EXPECT_EQ(seen, "abcabc");
+    }
+
+    const std::string csv = dir_.file("Nul.csv");
+    const std::string text("FILE_TEXT,SAMPLE_GROUP,Notes\nabc\0def,A,x\0y\n", 43);
+    testkit::writeText(csv, text);
+    CSampleListMem list;
+    ASSERT_EQ(read(list, csv), 1) << host_.GetSampleListError();
+    EXPECT_EQ(list[0][CSampleList::GetFieldIndex("FILE_TEXT")].GetString().str(), "abc");
+    list[0][kGroup].SetString("B", CKVVariant::kTypeString);
+    ASSERT_EQ(host_.WriteSampleList(list, host::SampleListKind::kFormatted), 1) << host_.GetSampleListError();
+    EXPECT_EQ(testkit::readText(csv), std::string(text).replace(37, 1, "B"));
 }
 
 // Inputs that are odd but valid open with every row; damaged ones fail whole, leaving no rows and
