@@ -5,6 +5,7 @@
 #include "host/host.h"
 #include "kelvane/SimulatedInstrument.h"
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -140,12 +141,19 @@ class HOST_API KelvaneHost : public host::Host
     // method records; and the host instrument interface (SimulatedInstrument.cpp) ----------------
     /// Opens the database the descriptor names (type 15): mode 8 creates it, or empties one of
     /// this host's; mode 20 opens one for writing; mode 17 opens one for reading and sets the
-    /// descriptor's record count to the count stored, cut to the records present and sound. A
+    /// descriptor's record count to the count stored, cut to the records from 1 on that read. A
     /// file that is not a method database of this host is refused and left as it is. 0 when open.
+    /// Each open is the descriptor's own: the host marks it in the descriptor's private part
+    /// (kOpenMark), so opens of one database through other descriptors never meet. Opening a
+    /// descriptor that is open already reopens it; one opened for writing stays so until closed.
     int DmDB3Open(tag_METHOD_DB_DESCRIPTOR& descriptor, int mode) override;
-    /// Closes the database; one opened for writing stores the descriptor's record count (below 0
-    /// as 0). 0 when closed; -1 for a database not open or a count that could not be stored.
+    /// Closes the descriptor's open; one opened for writing stores the descriptor's record count
+    /// (below 0 as 0), one opened for reading stores nothing. 0 when closed; -1 for a descriptor
+    /// not open or a count that could not be stored.
     int DmDB3Close(tag_METHOD_DB_DESCRIPTOR& descriptor) override;
+    /// Where in a method-database descriptor, past the fields callers fill, the host keeps the
+    /// 32-bit mark of the open it belongs to (0: none).
+    static constexpr std::size_t kOpenMark = tag_METHOD_DB_DESCRIPTOR::kRecordCount + 4;
     /// Fills record with a default quan entry for one compound; 1.
     int GetDefaultMethod(tag_METHOD_RECORD& record) override;
     /// Reads record index (from 1) of the database named (or, for a name without a file, of the
@@ -163,8 +171,15 @@ class HOST_API KelvaneHost : public host::Host
   private:
     // The POSIX path of the method database a call names; empty when it names none.
     std::string methodDatabasePath(const tag_HXFILE& name);
-    // Databases between DmDB3Open and DmDB3Close, by POSIX path, with the mode they were opened in.
-    std::map<std::string, int> openMethodDatabases_;
+    // Opens between DmDB3Open and DmDB3Close, by the mark in their descriptor: the database's
+    // POSIX path and the mode it was opened in.
+    struct OpenMethodDatabase
+    {
+        std::string path;
+        int mode = 0;
+    };
+    std::map<std::uint32_t, OpenMethodDatabase> openMethodDatabases_;
+    std::uint32_t lastOpenMark_ = 0;
     std::unique_ptr<SimulatedInstrument> instrument_;
 
   private:

@@ -13,6 +13,7 @@
 #include "platform/WinPath.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -86,23 +87,25 @@ bool commit(const Database& db)
 }
 
 // The record count a reader may use: the count stored, but never more than the records from 1
-// on that are present and of the record's size, so nobody reads a record that is not there.
+// on that read as MethodGetRecord reads them, one by one, so a damaged file whose listing and
+// lookups disagree still never counts a record that cannot be read.
 int soundRecordCount(const Database& db)
 {
     const sqlite3_int64 stored = queryInt(db, "SELECT record_count FROM method_header WHERE id = 1", 0);
-    Statement s(db, "SELECT number, typeof(record) = 'blob' AND length(record) = ? FROM method_records "
-                    "ORDER BY number");
+    Statement s(db, "SELECT typeof(record) = 'blob' AND length(record) = ?1 FROM method_records WHERE number = ?2");
     if (!s)
         return 0;
     sqlite3_bind_int64(s.get(), 1, static_cast<sqlite3_int64>(tag_METHOD_RECORD::kSize));
     sqlite3_int64 sound = 0;
-    while (sound < stored && s.step() == SQLITE_ROW)
+    while (sound < std::min<sqlite3_int64>(stored, 0x7fffffff))
     {
-        if (sqlite3_column_int64(s.get(), 0) != sound + 1 || sqlite3_column_int(s.get(), 1) != 1)
+        sqlite3_reset(s.get());
+        sqlite3_bind_int64(s.get(), 2, sound + 1);
+        if (s.step() != SQLITE_ROW || sqlite3_column_int(s.get(), 0) != 1)
             break;
         ++sound;
     }
-    return static_cast<int>(std::clamp<sqlite3_int64>(std::min(stored, sound), 0, 0x7fffffff));
+    return static_cast<int>(sound);
 }
 
 // Mode 8: makes a new database at path, or empties one of ours. A file that is not ours is
@@ -207,10 +210,24 @@ int KelvaneHost::DmDB3Open(tag_METHOD_DB_DESCRIPTOR& descriptor, int mode)
         default:
             return -1;
         }
-        int& open = openMethodDatabases_[path];
-        // A database opened for writing stays so until it is closed, whatever is opened after.
-        if (open != DMDB3_MODE_CREATE && open != DMDB3_MODE_APPEND)
-            open = mode;
+        // A descriptor opened again before it was closed keeps its open; one opened for writing
+        // stays so until it is closed, whatever is opened after.
+        const auto mark = descriptor.get<std::uint32_t>(kOpenMark);
+        const auto reopened = openMethodDatabases_.find(mark);
+        if (mark != 0 && reopened != openMethodDatabases_.end() && reopened->second.path == path)
+        {
+            int& open = reopened->second.mode;
+            if (open != DMDB3_MODE_CREATE && open != DMDB3_MODE_APPEND)
+                open = mode;
+            return 0;
+        }
+        if (mark != 0 && reopened != openMethodDatabases_.end())
+            openMethodDatabases_.erase(reopened);
+        do
+            ++lastOpenMark_;
+        while (lastOpenMark_ == 0 || openMethodDatabases_.count(lastOpenMark_));
+        openMethodDatabases_[lastOpenMark_] = OpenMethodDatabase{path, mode};
+        descriptor.set<std::uint32_t>(kOpenMark, lastOpenMark_);
         return 0;
     }
     catch (...)
@@ -223,14 +240,15 @@ int KelvaneHost::DmDB3Close(tag_METHOD_DB_DESCRIPTOR& descriptor)
 {
     try
     {
-        const std::string path = methodDatabasePath(descriptor.Name());
-        const auto open = openMethodDatabases_.find(path);
-        if (path.empty() || open == openMethodDatabases_.end())
+        const auto open = openMethodDatabases_.find(descriptor.get<std::uint32_t>(kOpenMark));
+        if (open == openMethodDatabases_.end())
             return -1;
-        const bool written = open->second == DMDB3_MODE_CREATE || open->second == DMDB3_MODE_APPEND;
+        const OpenMethodDatabase closed = std::move(open->second);
         openMethodDatabases_.erase(open);
+        descriptor.set<std::uint32_t>(kOpenMark, 0);
         // The count is stored as handed over; readers are never given more than the records present.
-        if (written && !detail::storeRecordCount(path, descriptor.RecordCount()))
+        const bool written = closed.mode == DMDB3_MODE_CREATE || closed.mode == DMDB3_MODE_APPEND;
+        if (written && !detail::storeRecordCount(closed.path, descriptor.RecordCount()))
             return -1;
         return 0;
     }

@@ -127,6 +127,25 @@ TEST_F(MethodDatabase, ReaderNeverGetsMoreThanTheSoundRecords)
     }
 }
 
+// Each open is its descriptor's own: a reader that opens and closes while a writer has the
+// database open stores nothing and leaves the writer's open alone.
+TEST_F(MethodDatabase, OpensThroughOtherDescriptorsDoNotMeet)
+{
+    write("c.mdb", 2, 2);
+    Db writer = db("c.mdb"), reader = db("c.mdb");
+    ASSERT_EQ(DmDB3Open(&writer.descriptor, DMDB3_MODE_APPEND), 0);
+    EXPECT_EQ(writer.append(3), 3);
+    ASSERT_EQ(DmDB3Open(&reader.descriptor, DMDB3_MODE_READ), 0);
+    EXPECT_EQ(reader.descriptor.RecordCount(), 2);
+    reader.descriptor.SetRecordCount(0);
+    EXPECT_EQ(DmDB3Close(&reader.descriptor), 0);
+    EXPECT_EQ(DmDB3Close(&reader.descriptor), -1) << "closed once only";
+    EXPECT_EQ(contents("c.mdb"), "count 2, records 1:1 2:2 3:3");
+    writer.descriptor.SetRecordCount(3);
+    EXPECT_EQ(DmDB3Close(&writer.descriptor), 0);
+    EXPECT_EQ(contents("c.mdb"), "count 3, records 1:1 2:2 3:3");
+}
+
 // As a user who may not write the database it is refused for writing (access denied) and left as
 // it was; a database the user may write in a folder the user may not takes records.
 TEST_F(MethodDatabase, RefusedAndFailedWritesKeepWhatWasThere)
