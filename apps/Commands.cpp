@@ -4,8 +4,11 @@
 #include "platform/Ascii.h"
 #include "platform/WinPath.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <vector>
 #include <sys/stat.h>
 
 namespace tessaly
@@ -47,9 +50,70 @@ void requireDirectory(const std::string& path)
         throw BadInput(path + ": not a directory");
 }
 
+namespace
+{
+// The absolute form of a POSIX path as the kernel resolves it: every symbolic link followed and
+// every "." and ".." taken where the link leads, not as text. Components past the longest part
+// that exists are appended as given; a ".." among them could only be taken as text, so the path
+// is refused there, as the kernel would fail on it.
+std::string resolved(const std::string& path)
+{
+    std::string absolute = path;
+    if (path.front() != '/')
+    {
+        std::error_code ec;
+        absolute = std::filesystem::current_path(ec).string() + "/" + path;
+        if (ec)
+            throw BadInput(path + ": the current directory cannot be found");
+    }
+    std::vector<std::string> parts;
+    for (std::size_t start = 0; start < absolute.size();)
+    {
+        const std::size_t end = std::min(absolute.find('/', start), absolute.size());
+        const std::string part = absolute.substr(start, end - start);
+        if (!part.empty() && part != ".")
+            parts.push_back(part);
+        start = end + 1;
+    }
+    std::string base = "/";
+    std::size_t existing = parts.size();
+    for (;; --existing)
+    {
+        std::string prefix;
+        for (std::size_t i = 0; i < existing; ++i)
+            prefix += "/" + parts[i];
+        if (char* real = ::realpath(prefix.empty() ? "/" : prefix.c_str(), nullptr))
+        {
+            base = real;
+            std::free(real);
+            break;
+        }
+        if (existing == 0)
+            break;
+    }
+    for (std::size_t i = existing; i < parts.size(); ++i)
+    {
+        if (parts[i] == "..")
+            throw BadInput(path + ": no such directory");
+        base += (base == "/" ? "" : "/") + parts[i];
+    }
+    return base;
+}
+} // namespace
+
 std::string asHostPath(const std::string& path)
 {
-    return path.empty() || platform::detail::hasDriveLetter(path) ? path : platform::toHostPath(path);
+    if (path.empty() || platform::detail::hasDriveLetter(path))
+        return path;
+    const std::string posix = resolved(path);
+    // The host reads a backslash as a separator, so such a name would reach another file.
+    if (posix.find('\\') != std::string::npos)
+        throw BadInput(path + ": the host cannot name a file whose path holds a backslash");
+    const std::string host = platform::toHostPath(posix);
+    // The host finds names without regard to case: a new name may be taken for another file.
+    if (platform::toPosixPath(host) != posix)
+        throw BadInput(path + ": the host would take this for " + platform::toPosixPath(host));
+    return host;
 }
 
 kelvane::KelvaneHost& standIn()

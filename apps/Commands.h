@@ -57,8 +57,11 @@ void requireFile(const std::string& path);
 /// Throws BadInput unless path names an existing directory.
 void requireDirectory(const std::string& path);
 
-/// A path the user gave as the host sees it: a host path ("C:\...") is kept, a POSIX path is
-/// converted; the empty text stays empty.
+/// A path the user gave as the host sees it: a host path ("C:\...") is kept, a POSIX path is made
+/// absolute, resolved through symbolic links as the kernel resolves it, and converted; the empty
+/// text stays empty. Throws BadInput for a POSIX path that the host cannot name as the same file:
+/// a backslash in it (the host's separator), or a new name the host would match, without regard
+/// to case, to another file.
 std::string asHostPath(const std::string& path);
 
 /// The installed Kelvane host stand-in; throws Failure when another host is installed.

@@ -5,7 +5,6 @@
 #include "groups/QuanState.h"
 #include "host/host.h"
 #include "platform/Ascii.h"
-#include "platform/WinPath.h"
 
 #include <memory>
 
@@ -32,7 +31,7 @@ int groups(const std::string& list, std::ostream& out)
     requireFile(list);
     const tag_SELECT_DATATYPE type = {"", "", listTypeOf(list), "", ""};
     CSampleListMem* opened = nullptr;
-    if (!OpenUnknownSampleList(platform::toHostPath(list).c_str(), opened, type))
+    if (!OpenUnknownSampleList(asHostPath(list).c_str(), opened, type))
         throw BadInput(sampleListError());
     const std::unique_ptr<CSampleListMem> rows(opened);
 

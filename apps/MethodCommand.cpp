@@ -4,7 +4,6 @@
 #include "host/host.h"
 #include "method/MethodFileKeys.h"
 #include "method/TessalyOptionsSheet.h"
-#include "platform/WinPath.h"
 
 #include <cerrno>
 #include <cmath>
@@ -40,7 +39,7 @@ std::string valueText(const method::MethodFileKey& key, const CBrenmoOptions& op
 int show(const std::string& file, std::ostream& out)
 {
     requireFile(file);
-    const CBrenmoOptions& options = CTessalyOptionsSheet::OpenFile(platform::toHostPath(file).c_str());
+    const CBrenmoOptions& options = CTessalyOptionsSheet::OpenFile(asHostPath(file).c_str());
     for (const auto& key : method::kMethodFileKeys)
         out << key.name << '=' << valueText(key, options) << '\n';
     return kOk;
@@ -85,7 +84,7 @@ struct SetArguments
 int set(const SetArguments& a, std::ostream& out)
 {
     requireFile(a.file);
-    const CString file = platform::toHostPath(a.file).c_str();
+    const CString file = asHostPath(a.file).c_str();
 
     // Every change is checked on a copy before the file is touched, so bad input writes nothing.
     CBrenmoOptions options;
@@ -132,7 +131,7 @@ struct ValidateArguments
 // The host path of a project directory, without a trailing backslash.
 std::string projectHostPath(const std::string& posixDirectory)
 {
-    std::string project = platform::toHostPath(posixDirectory);
+    std::string project = asHostPath(posixDirectory);
     while (project.size() > 1 && project.back() == '\\')
         project.pop_back();
     return project;
@@ -143,7 +142,7 @@ int validate(const ValidateArguments& a, std::ostream& out)
     requireFile(a.method);
     requireDirectory(a.project);
     CBrenmoOptions options;
-    const CString method = platform::toHostPath(a.method).c_str();
+    const CString method = asHostPath(a.method).c_str();
     options = CTessalyOptionsSheet::OpenFile(method);
     options.m_strMethodFile = method;
     options.m_strCompoundList = asHostPath(a.compounds).c_str();
@@ -179,7 +178,7 @@ int move(const ValidateArguments& a, std::ostream& out)
 {
     requireFile(a.method);
     requireDirectory(a.project);
-    const CString method = platform::toHostPath(a.method).c_str();
+    const CString method = asHostPath(a.method).c_str();
     CBrenmoOptions options;
     options = CTessalyOptionsSheet::OpenFile(method);
     // Without a trailing backslash: the project text is put in front of the "\..." that follows

@@ -4,7 +4,6 @@
 #include "kelvane/KelvaneHost.h"
 #include "method/BrenmoOptions.h"
 #include "methodgen/Stage1QuanMethod.h"
-#include "platform/WinPath.h"
 
 #include <cerrno>
 #include <cmath>
@@ -28,7 +27,7 @@ int show(const std::string& posixPath, std::ostream& out)
 {
     requireFile(posixPath);
     tag_HXFILE name;
-    if (!ConvertPathToHxFile(&name, platform::toHostPath(posixPath).c_str()))
+    if (!ConvertPathToHxFile(&name, asHostPath(posixPath).c_str()))
         throw BadInput(posixPath + ": path too long for the host");
     tag_METHOD_DB_DESCRIPTOR descriptor;
     descriptor.SetType(tag_METHOD_DB_DESCRIPTOR::kTypeMethod);
@@ -70,8 +69,8 @@ int stage1(const Stage1Options& o, std::ostream& out)
     CBrenmoOptions options;
     options.m_pInstrument = &standIn().instrument();
     options.m_fStage1QuanValue = o.span;
-    const CString database(platform::toHostPath(o.database));
-    const CString templateHost(o.templatePath.empty() ? std::string() : platform::toHostPath(o.templatePath));
+    const CString database(asHostPath(o.database));
+    const CString templateHost(o.templatePath.empty() ? std::string() : asHostPath(o.templatePath));
     if (!CreateStage1QuanMethod(database, o.mass.c_str(), 1, options, templateHost, o.steps))
         throw Failure(o.database + ": the stage-1 quan method could not be written");
     return show(o.database, out);

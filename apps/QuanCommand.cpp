@@ -3,7 +3,6 @@
 #include "groups/QuanState.h"
 #include "kelvane/KelvaneHost.h"
 #include "platform/UserInterface.h"
-#include "platform/WinPath.h"
 
 #include <memory>
 
@@ -76,13 +75,17 @@ void printGroups(std::ostream& out)
 int quan(const QuanOptions& options, std::ostream& out)
 {
     requireFile(options.list);
-    const std::string list = platform::toHostPath(options.list);
+    const std::string list = asHostPath(options.list);
 
     OpenQuanList closer;
     if (!QuanOpenSampleList(list.c_str()))
     {
         if (*QuanGetCurrentSampleList() == '\0')
             throw BadInput(sampleListError());
+        // Nothing to set a method in, or a dump file for: saying so is the only honest answer.
+        if (options.setMethod || options.chooseDumpFile)
+            throw BadInput(options.list + ": no samples, so no group to " +
+                           (options.setMethod ? "set a method for" : "choose a dump file for"));
         out << options.list << ": no samples\n";
         return kOk;
     }

@@ -1,7 +1,6 @@
 // tessaly tune ...: tune files, and the tune the simulated instrument holds.
 #include "apps/Commands.h"
 #include "kelvane/KelvaneHost.h"
-#include "platform/WinPath.h"
 
 #include <memory>
 
@@ -36,18 +35,22 @@ int show(const std::string& file, std::ostream& out)
             printTune(instrument.TunePath(), *instrument.Tune(), out);
         return kOk;
     }
-    const std::string hostPath = platform::toHostPath(file);
+    const std::string hostPath = asHostPath(file);
     printTune(hostPath, readTune(file, hostPath), out);
     return kOk;
 }
 
 int load(const std::string& file, std::ostream& out)
 {
-    const std::string hostPath = platform::toHostPath(file);
+    const std::string hostPath = asHostPath(file);
     readTune(file, hostPath);
     kelvane::SimulatedInstrument& instrument = standIn().instrument();
     if (!instrument.LoadTune(0, hostPath.c_str(), 0) || !instrument.Tune())
         throw Failure(file + ": the instrument did not load the tune");
+    // Each run of the driver is a session of its own: a tune that is not recorded is gone at exit.
+    if (!instrument.TuneRecorded())
+        throw Failure(file + ": the tune was loaded but could not be recorded for later commands (" +
+                      std::string(kelvane::SimulatedInstrument::kConfigurationFile) + " cannot be written)");
     printTune(instrument.TunePath(), *instrument.Tune(), out);
     return kOk;
 }

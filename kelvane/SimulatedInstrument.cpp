@@ -160,6 +160,7 @@ SimulatedInstrument::SimulatedInstrument()
         {
             tune_ = std::move(tune);
             tunePath_ = current;
+            recorded_ = true;
         }
     }
 }
@@ -178,9 +179,10 @@ int SimulatedInstrument::LoadTune(int, const char* path, int)
         tune_ = std::move(tune);
         tunePath_ = path;
         committed_ = false;
-        // Remembered for the next session; a configuration that cannot be written costs only that.
-        WritePrivateProfileStringA(detail::kTuneSection, detail::kCurrentTuneKey, tunePath_.c_str(),
-                                   kConfigurationFile);
+        // Remembered for the next session; a configuration that cannot be written costs only that,
+        // and TuneRecorded tells.
+        recorded_ = WritePrivateProfileStringA(detail::kTuneSection, detail::kCurrentTuneKey, tunePath_.c_str(),
+                                               kConfigurationFile) != 0;
         return 1;
     }
     catch (...)

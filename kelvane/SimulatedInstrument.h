@@ -83,10 +83,17 @@ class HOST_API SimulatedInstrument : public CHostInstrument
     {
         return committed_;
     }
+    /// Whether the configuration holds the open tune, so the next session starts with it: false
+    /// when none is open, or when the last load could not write the configuration.
+    bool TuneRecorded() const
+    {
+        return tune_ && recorded_;
+    }
 
   private:
     std::optional<TuneSettings> tune_;
     std::string tunePath_;
     bool committed_ = false;
+    bool recorded_ = false;
 };
 } // namespace kelvane

@@ -1,8 +1,10 @@
 // tessaly methoddb and tessaly tune end to end, on the host stand-in over a temporary data
 // directory.
 #include "testing/DriverTest.h"
+#include "testing/Unprivileged.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace
 {
@@ -35,6 +37,21 @@ TEST_F(TessalyMethodDb, LoadedTuneIsTheInstrumentsTuneUntilAnotherLoads)
     EXPECT_EQ(tessaly({"tune", "show", parent}).out, loaded.out);
     // A tune that does not load leaves the loaded one in place.
     EXPECT_EQ(tessaly({"tune", "load", write("Broken.ipr", "[Tune]\nIon Mode=ESP\n")}).status, 2);
+    EXPECT_EQ(tessaly({"tune", "show"}).out, loaded.out);
+
+    // Each command is a session of its own: a tune that cannot be recorded for the next one is a
+    // failure, not a load. An ordinary user (nobody under root) may not write the data directory.
+    const std::string other = write("Other.ipr", read(parent));
+    testkit::openToEveryone(dir_.path());
+    ASSERT_EQ(::chmod(path("Instrument.ini").c_str(), 0444) | ::chmod(dir_.path().c_str(), 0555), 0);
+    const int status = testkit::runUnprivileged([&] {
+        const Result r = tessaly({"tune", "load", other});
+        const std::string expected = "tessaly: " + other + ": the tune was loaded but could not be recorded for "
+                                     "later commands (C:\\Instrument.ini cannot be written)\n";
+        return r.out.empty() && r.err == expected ? r.status : 100 + r.status;
+    });
+    ::chmod(dir_.path().c_str(), 0755);
+    EXPECT_EQ(status, 1) << "100 and above: not the one-line reason";
     EXPECT_EQ(tessaly({"tune", "show"}).out, loaded.out);
 }
 } // namespace

@@ -4,6 +4,7 @@
 #include "testing/Unprivileged.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -54,6 +55,7 @@ TEST_F(TessalyDriver, RefusesBadInputWithOneLineAndWritesNothing)
     const std::string b = write("broken.csv", "FILE_NAME,SAMPLE_GROUP\n\"open,A\n");
     const std::string t = write("notes.mdb", "not a database");
     const std::string e = write("exists.spl", "x");
+    const std::string n = write("none.csv", "FILE_NAME,SAMPLE_GROUP\n");
     const std::string p = path("P.PRO"), x = path("missing.tym");
     std::filesystem::create_directory(p);
     struct Case { const char* name; std::vector<std::string> args; std::string message; int status = 2; };
@@ -99,12 +101,40 @@ TEST_F(TessalyDriver, RefusesBadInputWithOneLineAndWritesNothing)
          stage1 + "span: \"0\" is not a time span above 0"},
         {"missing tune", {"tune", "load", x}, x + ": no such file"},
         {"not a tune", {"tune", "load", t}, "notes.mdb: \"Ion Mode\" is missing, expected ESP or APcI"},
+        {"method for no samples", {"quan", n, "--group", "1", "--set-method", "m"},
+         n + ": no samples, so no group to set a method for"},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
         expectRefused(c.args, c.message, c.status);
     }
+}
+
+// A path is taken as the kernel takes it, through symbolic links, and one the host cannot name
+// as the same file is refused: a backslash, the host's separator, in a name; a new name that the
+// host, finding names without regard to case, would take for an existing file.
+TEST_F(TessalyDriver, ActsOnTheFileNamedAndNoOther)
+{
+    const std::string kept = "[Tessaly Options]\nCone Voltage Min=20.00\n";
+    for (const char* file : {"bs/a/b.tym", "bs/a\\b.tym", "sl/real/m.tym", "sl/other/m.tym", "sl/real/sub/x", "q/a/l"})
+        std::filesystem::create_directories(std::filesystem::path(path(file)).parent_path()), write(file, kept);
+    const std::string list = write("q/a/l.csv", "FILE_NAME,SAMPLE_GROUP\nS1,A\n");
+    write("q/a\\l.csv", "FILE_NAME,SAMPLE_GROUP\nS1,A\n");
+    std::filesystem::create_directory_symlink("../real/sub", path("sl/other/link"));
+    tessaly({"methoddb", "stage1", path("m.mdb"), "--mass", "300", "--steps", "2", "--span", "4"});
+    const std::string backslash = ": the host cannot name a file whose path holds a backslash";
+    expectRefused({"method", "set", path("bs/a\\b.tym"), "Cone Voltage Min=30"}, path("bs/a\\b.tym") + backslash);
+    expectRefused({"quan", path("q/a\\l.csv"), "--group", "1", "--set-method", "C:\\x.mdb"},
+                  path("q/a\\l.csv") + backslash);
+    expectRefused({"methoddb", "stage1", path("M.mdb"), "--mass", "1", "--steps", "2", "--span", "4"},
+                  path("M.mdb") + ": the host would take this for " + path("m.mdb"));
+
+    const std::string linked = path("sl/other/link/../m.tym");
+    const Result r = tessaly({"method", "set", linked, "Cone Voltage Min=30"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(read(path("sl/real/m.tym")).find("Cone Voltage Min=30.00"), std::string::npos);
+    EXPECT_EQ(read(path("sl/other/m.tym")), kept);
 }
 
 // Permission bits do not bind root, so the driver runs as an ordinary user (nobody when the test
