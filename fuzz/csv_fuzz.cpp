@@ -1,7 +1,8 @@
 // libFuzzer target: reads arbitrary bytes as a formatted sample list (CSV) and checks what must
 // always hold: every record has the header's width, writing the table back unchanged gives the
 // same bytes, a changed cell or a table written afresh reads back as written, and storing it in
-// the host's list neither fails on unknown columns nor loses rows.
+// the host's list neither fails on unknown columns nor loses rows, and writing that list back
+// unchanged gives the same bytes.
 #include "host/host.h"
 #include "kelvane/Csv.h"
 #include "kelvane/FormattedSampleList.h"
@@ -54,9 +55,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CSampleListMem list;
     kelvane::FormattedListColumns columns;
     if (kelvane::listFromTable(table, list, columns, error))
+    {
         check(static_cast<std::size_t>(list.GetSize()) == rows &&
                   columns.fields.size() + columns.unknown.size() == table.header.size(),
               "rows lost in the host's list, or columns not all accounted for");
+        // Writing the list back unchanged over the file it came from changes no byte.
+        kelvane::CsvTable current;
+        check(kelvane::parseCsv(text, current, error) && kelvane::mergeListIntoTable(list, current, error) &&
+                  kelvane::formatCsv(current) == text,
+              "an unchanged list not written back byte for byte");
+    }
     else
         check(list.GetSize() == 0, "rows left behind by a failed read");
     return 0;
