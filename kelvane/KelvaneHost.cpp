@@ -1,4 +1,6 @@
 #include "kelvane/KelvaneHost.h"
+#include "kelvane/PeakDatabase.h"
+#include "kelvane/RawDataHost.h"
 
 #include "platform/Ascii.h"
 #include "platform/Profile.h"
@@ -127,7 +129,11 @@ int parseCount(const char* text)
 }
 } // namespace detail
 
-KelvaneHost::KelvaneHost() = default;
+KelvaneHost::KelvaneHost()
+    : rawData_(std::make_unique<detail::RawDataState>()), peakDatabases_(std::make_unique<detail::PeakDatabaseState>())
+{
+}
+
 KelvaneHost::~KelvaneHost() = default;
 
 char* KelvaneHost::ftoa(double value, char* buffer, int precision)

@@ -12,6 +12,12 @@
 
 namespace kelvane
 {
+namespace detail
+{
+struct RawDataState;      // kelvane/RawDataHost.h
+struct PeakDatabaseState; // kelvane/PeakDatabase.h
+} // namespace detail
+
 /// The host stand-in. Its files live in the platform's data directory (the directory that the
 /// drive C: names): the system list in "SystemList.ini", its own settings in "Kelvane.ini". Operations not
 /// provided yet report their failure result. Nothing throws out of an operation.
@@ -167,6 +173,35 @@ class HOST_API KelvaneHost : public host::Host
     /// The host's one simulated instrument, made at first use; the host places it in the options
     /// record's m_pInstrument.
     SimulatedInstrument& instrument();
+
+    // ---- Isotope model (IsotopeModel.cpp) ---------------------------------------------------
+    int CalcIsotopeModel(int arg1, const tag_ISOTOPE_REQUEST& request, tag_ORDERED_CLUST& result) override;
+    void cfree_ordered_clust(tag_ORDERED_CLUST& list) override;
+
+    // ---- Raw-data library and spectrum combine (RawDataHost.cpp) ----------------------------
+    int DmRawFileToID(const tag_HXRAWFILE& path, tag_RAW_DATA_ID& id) override;
+    int DmRawScansInFunction(const tag_HXRAWFILE& path) override;
+    DMHANDLE DmGetHandle(int arg1, int idSize, const tag_RAW_DATA_ID& id, int arg4, int arg5, int arg6) override;
+    DMHANDLE Combine(int arg1, int arg2, tag_HXRAWFILE& source, tag_HXRAWFILE& target,
+                     const tag_COMBINE_PARAMS& params, int arg6) override;
+    tag_SPECTRUM_HEADER* DmLockID(DMHANDLE handle) override;
+    int DmGetData(DMHANDLE handle, int arg2, int count, int mode) override;
+    float* DmLockData(DMHANDLE handle, int array, int arg3, int count) override;
+    int DmUnlockData(DMHANDLE handle, int array) override;
+    int DmReleaseHandle(DMHANDLE handle, int arg2) override;
+    int DmUnlockID(DMHANDLE handle) override;
+
+    // ---- Peak databases (PeakDatabase.cpp) and measuring (MeasureSampleList.cpp) -------------
+    int AccessDBOpen(const tag_HXFILE& name, int mode, int flags, tag_ACCESSDB_HANDLE& database, int arg5) override;
+    int AccessDBGetRecord(tag_ACCESSDB_HANDLE& database, int index, tag_PEAK_RECORD& record) override;
+    int AccessDBClose(tag_ACCESSDB_HANDLE& database, int arg2) override;
+    int MeasureSampleList(HWND owner, const tag_HXFILE& sampleList, int firstRow, int lastRow) override;
+
+  private:
+    // What the raw-data library holds between calls (handles, locked spectra, cached raw data).
+    std::unique_ptr<detail::RawDataState> rawData_;
+    // What the peak-database library holds between AccessDBOpen and AccessDBClose.
+    std::unique_ptr<detail::PeakDatabaseState> peakDatabases_;
 
   private:
     // The POSIX path of the method database a call names; empty when it names none.
