@@ -4,6 +4,8 @@
 
 #include "method/IonMode.h"
 
+#include <cstddef>
+
 /// One compound of the optimisation: what the host knows of it and what the searches found.
 /// Fourteen 32-bit words (56 bytes) with natural alignment; the host passes compound lists as
 /// contiguous arrays with a stride of 56 bytes, and the library copies records whole. A negative
@@ -23,3 +25,10 @@ struct tag_SCAN_PARAMS
     int nReserved;             // the host's; not read or written by the library
 };
 static_assert(sizeof(tag_SCAN_PARAMS) == 56, "tag_SCAN_PARAMS is the host's 56-byte record");
+static_assert(offsetof(tag_SCAN_PARAMS, IonMode) == 0 && offsetof(tag_SCAN_PARAMS, IonModeOpt) == 4 &&
+                  offsetof(tag_SCAN_PARAMS, nConeVoltage) == 8 && offsetof(tag_SCAN_PARAMS, nCollisionEnergy) == 12 &&
+                  offsetof(tag_SCAN_PARAMS, dParentMass) == 16 && offsetof(tag_SCAN_PARAMS, dDaughterMass) == 24 &&
+                  offsetof(tag_SCAN_PARAMS, dReserved) == 32 && offsetof(tag_SCAN_PARAMS, nLine) == 40 &&
+                  offsetof(tag_SCAN_PARAMS, fResponse) == 44 && offsetof(tag_SCAN_PARAMS, nMaxFunction) == 48 &&
+                  offsetof(tag_SCAN_PARAMS, nReserved) == 52,
+              "every field of tag_SCAN_PARAMS sits where the host reads it");

@@ -31,6 +31,9 @@ void addQuanCommand(CLI::App& tessaly, Action& action);
 void addSampleListCommand(CLI::App& tessaly, Action& action);
 void addMethodDbCommand(CLI::App& tessaly, Action& action);
 void addTuneCommand(CLI::App& tessaly, Action& action);
+void addMassCommand(CLI::App& tessaly, Action& action);
+void addRawCommand(CLI::App& tessaly, Action& action);
+void addOptimiseCommand(CLI::App& tessaly, Action& action);
 
 /// Input the driver refuses: a one-line message and exit status 2, before anything is written.
 struct BadInput : std::runtime_error

@@ -1,0 +1,421 @@
+// The maximum-response search and the parent and daughter steps against a host whose raw-data,
+// peak-database and measuring calls are scripted (spectra and peaks as each test sets them) and
+// whose files, method databases and system list are the stand-in's, over a temporary directory.
+#include "analysis/MaxScan.h"
+#include "analysis/Optimise.h"
+#include "kelvane/KelvaneHost.h"
+#include "testing/MockHost.h"
+#include "testing/ScriptedUserInterface.h"
+#include "testing/TempDir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <gmock/gmock.h>
+#include <map>
+#include <vector>
+
+namespace
+{
+using ::testing::_;
+using ::testing::NiceMock;
+
+struct Peak
+{
+    int function, start, apex, end;
+    double area;
+};
+
+struct Spectrum
+{
+    std::vector<float> mz, intensity;
+};
+
+// An optimisation injection as the host would serve it: peaks per function in its peak database,
+// one spectrum per function whether combined or read at the apex, and a count of everything
+// taken and given back.
+class ScanHost : public NiceMock<host::MockHost>
+{
+  public:
+    explicit ScanHost(const testkit::TempDir& dir)
+    {
+        setenv("TMPDIR", dir.path().c_str(), 1);
+        // Paths, temporary files, method databases and the system list: the stand-in's own.
+        ON_CALL(*this, ConvertPathToHxFile).WillByDefault([this](auto& out, auto path) {
+            return real_.ConvertPathToHxFile(out, path);
+        });
+        ON_CALL(*this, ConvertHxFileToPath).WillByDefault([this](auto out, auto limit, auto& in) {
+            return real_.ConvertHxFileToPath(out, limit, in);
+        });
+        ON_CALL(*this, GetTempPathSA).WillByDefault([this](auto size, auto buffer) {
+            return real_.GetTempPathSA(size, buffer);
+        });
+        ON_CALL(*this, CreateFileS).WillByDefault([this](auto... args) { return real_.CreateFileS(args...); });
+        ON_CALL(*this, CloseHandleS).WillByDefault([this](auto handle) { return real_.CloseHandleS(handle); });
+        ON_CALL(*this, SetSystemListValue).WillByDefault([this](auto section, auto key, auto& value, auto flags) {
+            return real_.SetSystemListValue(section, key, value, flags);
+        });
+        ON_CALL(*this, GetSystemListValue).WillByDefault([this](auto section, auto key, auto flags, auto& out) {
+            return real_.GetSystemListValue(section, key, flags, out);
+        });
+        ON_CALL(*this, DmDB3Open).WillByDefault([this](auto& d, auto mode) { return real_.DmDB3Open(d, mode); });
+        ON_CALL(*this, DmDB3Close).WillByDefault([this](auto& d) { return real_.DmDB3Close(d); });
+        ON_CALL(*this, GetDefaultMethod).WillByDefault([this](auto& r) { return real_.GetDefaultMethod(r); });
+        ON_CALL(*this, MethodGetRecord).WillByDefault([this](auto& n, auto i, auto& r) {
+            return real_.MethodGetRecord(n, i, r);
+        });
+        ON_CALL(*this, MethodWriteRecord).WillByDefault([this](auto& n, auto i, auto& r, auto a, auto b) {
+            return real_.MethodWriteRecord(n, i, r, a, b);
+        });
+        ON_CALL(*this, MeasureSampleList).WillByDefault(testing::Return(1));
+
+        ON_CALL(*this, AccessDBOpen).WillByDefault([this](auto& name, auto, auto, auto& block, auto) {
+            char path[1024];
+            real_.ConvertHxFileToPath(path, sizeof path, name);
+            peakDatabase = path;
+            block.SetRecordCount(static_cast<int>(peaks.size()));
+            return 0;
+        });
+        ON_CALL(*this, AccessDBGetRecord).WillByDefault([this](auto&, int index, tag_PEAK_RECORD& record) {
+            if (index < 1 || index > static_cast<int>(peaks.size()) || index == unreadableRecord)
+                return 0;
+            const Peak& p = peaks[static_cast<std::size_t>(index - 1)];
+            record.clear();
+            record.SetPeakRecord(p.function);
+            record.SetStartScan(p.start);
+            record.SetApexScan(p.apex);
+            record.SetEndScan(p.end);
+            record.SetPeakArea(p.area);
+            return 1;
+        });
+        ON_CALL(*this, AccessDBClose).WillByDefault(testing::Return(0));
+        ON_CALL(*this, DmRawFileToID).WillByDefault([](auto& path, tag_RAW_DATA_ID& id) {
+            id.clear();
+            id.SetFunctionNumber(path.FunctionNumber());
+            return 0;
+        });
+        ON_CALL(*this, DmRawScansInFunction).WillByDefault(testing::Return(100));
+        ON_CALL(*this, Combine).WillByDefault([this](auto, auto, auto& source, auto&, auto& request, auto) {
+            combines.push_back(request);
+            return take(source.FunctionNumber());
+        });
+        ON_CALL(*this, DmGetHandle).WillByDefault([this](auto, auto, auto& id, auto, auto, auto) {
+            apexScans.push_back(id.ScanNumber());
+            return take(id.FunctionNumber());
+        });
+        ON_CALL(*this, DmLockID).WillByDefault([this](DMHANDLE h) -> tag_SPECTRUM_HEADER* {
+            ++held;
+            headers[h].SetPointCount(static_cast<int>(spectrum(static_cast<int>(h)).mz.size()));
+            return &headers[h];
+        });
+        ON_CALL(*this, DmGetData).WillByDefault(testing::Return(0));
+        ON_CALL(*this, DmLockData).WillByDefault([this](DMHANDLE h, int array, auto, auto) -> float* {
+            if (array == failingArray)
+                return nullptr;
+            ++held;
+            Spectrum& s = spectrum(static_cast<int>(h));
+            return array == DM_ARRAY_MASS ? s.mz.data() : s.intensity.data();
+        });
+        ON_CALL(*this, DmUnlockData).WillByDefault([this](auto, auto) { return --held, 0; });
+        ON_CALL(*this, DmUnlockID).WillByDefault([this](auto) { return --held, 0; });
+        ON_CALL(*this, DmReleaseHandle).WillByDefault([this](auto, auto) { return --held, 0; });
+    }
+    ~ScanHost() override
+    {
+        unsetenv("TMPDIR");
+    }
+
+    // The spectrum of a function; one a test did not set has a single faint point.
+    Spectrum& spectrum(int function)
+    {
+        if (!spectra.count(function))
+            spectra[function] = {{1000.0f}, {0.5f}};
+        return spectra[function];
+    }
+
+    // A handle is the function number: each function has one spectrum.
+    DMHANDLE take(int function)
+    {
+        ++held;
+        return function;
+    }
+
+    std::vector<Peak> peaks;
+    std::map<int, Spectrum> spectra; // by function
+    int unreadableRecord = 0;
+    int failingArray = -1;
+    std::string peakDatabase;
+    std::vector<tag_COMBINE_PARAMS> combines;
+    std::vector<int> apexScans;
+    int held = 0; // handles, headers and arrays taken and not given back
+    std::map<DMHANDLE, tag_SPECTRUM_HEADER> headers;
+    kelvane::KelvaneHost real_;
+};
+
+class MaxScan : public ::testing::Test
+{
+  protected:
+    // GetMaxScan on "C:\P.PRO\Data\S1.RAW": its result, then the m/z, response and function found.
+    std::string search(std::vector<double> masses, int exclude, int combine = 1)
+    {
+        CArray<double, const double&> list;
+        for (double m : masses)
+            list.Add(m);
+        tag_SCAN_PARAMS params{};
+        params.dParentMass = -1.0;
+        const int found = GetMaxScan("C:\\P.PRO\\Data\\S1.RAW", params, options_, list, exclude, combine);
+        char text[96];
+        std::snprintf(text, sizeof text, "%d %.2f %.0f %d", found, params.dParentMass,
+                      static_cast<double>(params.fResponse), params.nMaxFunction);
+        return text;
+    }
+
+    testkit::TempDir dir_;
+    ScanHost host_{dir_};
+    host::ScopedHost installed_{host_};
+    CBrenmoOptions options_;
+};
+
+TEST_F(MaxScan, FindsTheMostIntenseQualifyingPointEarliestFirst)
+{
+    host_.peaks = {{1, 10, 15, 22, 5.0}, {2, 10, 15, 22, 5.0}, {3, 10, 16, 22, 5.0}};
+    host_.spectra[1] = {{301.0f, 302.0f, 302.01f, 400.0f}, {8, 8, 90, 99}};
+    host_.spectra[2] = {{300.5f, 302.0f, 49.9f}, {8, 6, 500}};
+    host_.spectra[3] = {{302.0f, 150.0f}, {8, 8}};
+    options_.m_nFragmentMinSize = 50;
+    struct Case { std::vector<double> masses; int exclude; const char* found; };
+    const Case cases[] = {
+        // Within 0.5 of a candidate, both ends included: 302.01 is out; of the equal 8s the first
+        // point of the lowest function wins.
+        {{301.5}, 0, "1 301.00 8 1"},
+        {{300.0}, 0, "1 300.50 8 2"},
+        {{999.0}, 0, "0 -1.00 0 0"},
+        // Exclusions: 49.9 is below the fragment minimum; a point exactly 0.5 away is excluded.
+        {{}, 1, "1 400.00 99 1"},
+        {{400.5, 302.52}, 1, "1 302.01 90 1"},
+        {{400.5, 302.5, 302.01, 301.0, 300.5}, 1, "1 150.00 8 3"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(search(c.masses, c.exclude), c.found) << c.masses.size() << " masses, exclude " << c.exclude;
+    EXPECT_EQ(host_.held, 0) << "every handle, header and array given back";
+    EXPECT_EQ(host_.peakDatabase, "C:\\P.PRO\\Data\\\\..\\PeakDB\\S1.pdb"); // C:\P.PRO\PeakDB
+}
+
+// Each function keeps its largest peak (the first of equal areas); records of no ramp step are
+// skipped; a database without a peak of positive area, or with an unreadable record, fails.
+TEST_F(MaxScan, PeakDatabaseGivesEachFunctionItsLargestPeak)
+{
+    host_.spectra[2] = {{301.0f}, {5}};
+    host_.spectra[4] = {{301.0f}, {6}};
+    host_.peaks = {{2, 3, 5, 9, 1.0}, {2, 20, 30, 40, 4.0}, {2, 50, 60, 70, 4.0}, {0, 1, 2, 3, 9.0},
+                   {99, 1, 2, 3, 9.0}, {4, 1, 1, 4, 2.0}};
+    EXPECT_EQ(search({301.0}, 0), "1 301.00 6 4");
+    EXPECT_EQ(host_.combines.size(), 2u);
+    EXPECT_EQ(host_.combines[0].PeakFirstScan(), 26); // the area-4 peak first found: 20-30-40
+    host_.peaks = {{1, 3, 5, 9, 0.0}, {2, 3, 5, 9, 0.0}};
+    EXPECT_EQ(search({301.0}, 0), "0 -1.00 0 0");
+    host_.peaks = {{2, 3, 5, 9, 1.0}, {4, 3, 5, 9, 1.0}};
+    host_.unreadableRecord = 2;
+    EXPECT_EQ(search({301.0}, 0), "0 -1.00 0 0");
+    host_.peaks.clear();
+    EXPECT_EQ(search({301.0}, 0), "0 -1.00 0 0");
+    EXPECT_EQ(host_.held, 0);
+}
+
+// Peak window centred on the apex; background windows centred in the scans either side, half as
+// wide, at least one scan even at the first and last scans.
+TEST_F(MaxScan, CombineWindowsAroundThePeak)
+{
+    host_.spectra[1] = {{301.0f}, {5}};
+    const std::pair<Peak, std::vector<int>> cases[] = {
+        {{1, 10, 15, 22, 1.0}, {13, 5, 3, 4, 41, 39}},
+        {{1, 1, 2, 9, 1.0}, {2, 1, 1, 1, 32, 45}},
+        {{1, 80, 90, 100, 1.0}, {86, 10, 21, 39, 100, 1}},
+    };
+    for (const auto& [peak, windows] : cases)
+    {
+        host_.peaks = {peak};
+        host_.combines.clear();
+        ASSERT_EQ(search({301.0}, 0), "1 301.00 5 1");
+        const tag_COMBINE_PARAMS& r = host_.combines.at(0);
+        EXPECT_EQ((std::vector<int>{r.PeakFirstScan(), r.PeakScans(), r.Background1FirstScan(), r.Background1Scans(),
+                                    r.Background2FirstScan(), r.Background2Scans()}),
+                  windows);
+        EXPECT_EQ(r.get<float>(tag_COMBINE_PARAMS::kFloat24) + r.get<float>(tag_COMBINE_PARAMS::kFloat32), 2.0f);
+    }
+}
+
+// The apex scan is read when combining is off; a spectrum the host cannot lend whole ends the
+// search at once with everything given back.
+TEST_F(MaxScan, ApexScansAndFailuresGiveEverythingBack)
+{
+    host_.peaks = {{1, 10, 15, 22, 1.0}, {2, 10, 17, 22, 1.0}};
+    host_.spectra[1] = {{301.0f}, {5}};
+    host_.spectra[2] = {{301.0f}, {6}};
+    EXPECT_CALL(host_, DmGetHandle(0, 552, _, 2, 4, 0)).Times(3);
+    EXPECT_CALL(host_, DmGetData(_, _, _, _)).Times(testing::AnyNumber());
+    EXPECT_CALL(host_, DmGetData(_, 1, 1, 2)).Times(2);
+    EXPECT_EQ(search({301.0}, 0, 0), "1 301.00 6 2");
+    EXPECT_EQ(host_.apexScans, (std::vector<int>{15, 17}));
+    for (int array : {DM_ARRAY_MASS, DM_ARRAY_INTENSITY})
+    {
+        host_.failingArray = array;
+        EXPECT_EQ(search({301.0}, 0, 1), "0 -1.00 0 0");
+        EXPECT_EQ(host_.held, 0) << "array " << array;
+    }
+    host_.failingArray = -1;
+    host_.spectra[1] = {};
+    EXPECT_EQ(search({301.0}, 0, 0), "0 -1.00 0 0") << "an apex scan without points";
+    EXPECT_EQ(host_.held, 0);
+}
+
+class Optimise : public MaxScan
+{
+  protected:
+    // The record after the step, as "result mass response function cone-or-energy".
+    static std::string outcome(int result, const tag_SCAN_PARAMS& p, bool daughter)
+    {
+        char text[128];
+        std::snprintf(text, sizeof text, "%d %.4f %.1f %d %d", result, daughter ? p.dDaughterMass : p.dParentMass,
+                      static_cast<double>(p.fResponse), p.nMaxFunction,
+                      daughter ? p.nCollisionEnergy : p.nConeVoltage);
+        return text;
+    }
+    std::string parent(tag_IONMODEOPT polarity, double base = 300.0)
+    {
+        tag_SCAN_PARAMS p{};
+        p.IonModeOpt = polarity;
+        p.dParentMass = base;
+        return outcome(GetMaxScanParent("C:\\P.PRO\\Data\\S1.RAW", p, options_, "C:\\P.PRO\\list.spl", 3), p, false);
+    }
+    // The mass text of the stage-1 method the last step measured with.
+    std::string stage1Mass()
+    {
+        tag_HXFILE method;
+        tag_METHOD_RECORD record;
+        if (!GetSystemListValue("SystemList", "METHOD_DB", 0, &method) || !MethodGetRecord(&method, 1, &record))
+            return "none";
+        return record.MassText().GetString();
+    }
+
+    void SetUp() override
+    {
+        options_.m_fStage1QuanValue = 4.0f;
+        options_.m_dConeVoltageMin = 10;
+        options_.m_dConeVoltageMax = 50;
+        options_.m_dConeVoltageStep = 6;
+        options_.m_dCollisionEnergyMin = 10;
+        options_.m_dCollisionEnergyMax = 45;
+        options_.m_dCollisionEnergyStep = 6;
+        options_.m_bRunUnattended = 1;
+        for (int f = 1; f <= 8; ++f)
+            host_.peaks.push_back({f, 10, 15, 22, 1.0});
+    }
+};
+
+TEST_F(Optimise, ParentCandidatesFollowThePolarityAndTheConeVoltageTheRamp)
+{
+    // M+H of 300 is 301.0079 (single-precision adduct mass); M-H 298.9921; user adduct -35: 265.
+    host_.spectra[3] = {{301.0079f, 298.9921f, 265.0f, 301.6f}, {40, 50, 60, 90}};
+    host_.spectra[8] = {{301.3f}, {30}};
+    options_.m_Adducts.m_UserNeg1.Allow(1);
+    options_.m_Adducts.m_UserNeg1.m_fMass = -35.0f;
+    EXPECT_CALL(host_, MeasureSampleList(testing::IsNull(), _, 3, 3)).Times(4);
+    EXPECT_EQ(parent(IONMODEOPT_POSITIVE), "1 301.0079 40.0 3 22");
+    EXPECT_EQ(stage1Mass(), "301.008");
+    EXPECT_EQ(parent(IONMODEOPT_NEGATIVE), "1 265.0000 60.0 3 22");
+    EXPECT_EQ(stage1Mass(), "298.992");
+    EXPECT_EQ(parent(IONMODEOPT_BOTH), "1 300.0000 0.0 -1 10") << "no candidate: the search fails";
+    EXPECT_EQ(stage1Mass(), "300.000");
+    // The last step of 10 to 50 by 6 is 52, cut to the ramp's end.
+    host_.spectra[3] = {{500.0f}, {1}};
+    EXPECT_EQ(parent(IONMODEOPT_POSITIVE), "1 301.3000 30.0 8 50");
+    EXPECT_EQ(host_.held, 0);
+}
+
+// The order the host sees: the temporary method selected, the injection measured, the peak
+// database read and closed, then per function the identifier, the scan count and the combined
+// spectrum, given back before the next function.
+TEST_F(Optimise, ParentStepCallsTheHostInOrder)
+{
+    host_.peaks = {{1, 10, 15, 22, 1.0}};
+    host_.spectra[1] = {{301.0079f}, {40}};
+    const auto methodDb = testing::StrEq("METHOD_DB");
+    {
+        testing::InSequence order;
+        EXPECT_CALL(host_, SetSystemListValue(testing::StrEq("SystemList"), methodDb, _, _)).Times(2);
+        EXPECT_CALL(host_, MeasureSampleList(_, _, 3, 3));
+        EXPECT_CALL(host_, AccessDBOpen(_, ACCESSDB_MODE_READ, ACCESSDB_FLAGS, _, 0));
+        EXPECT_CALL(host_, AccessDBGetRecord(_, 1, _));
+        EXPECT_CALL(host_, AccessDBClose(_, 0));
+        EXPECT_CALL(host_, DmRawFileToID(_, _));
+        EXPECT_CALL(host_, DmRawScansInFunction(_));
+        EXPECT_CALL(host_, Combine(0, 0, _, _, _, 0));
+        EXPECT_CALL(host_, DmLockID(1));
+        EXPECT_CALL(host_, DmGetData(1, 1, 1, 0));
+        EXPECT_CALL(host_, DmLockData(1, DM_ARRAY_MASS, 1, 1));
+        EXPECT_CALL(host_, DmLockData(1, DM_ARRAY_INTENSITY, 1, 1));
+        EXPECT_CALL(host_, DmUnlockData(1, DM_ARRAY_MASS));
+        EXPECT_CALL(host_, DmUnlockData(1, DM_ARRAY_INTENSITY));
+        EXPECT_CALL(host_, DmUnlockID(1));
+        EXPECT_CALL(host_, DmReleaseHandle(1, 0));
+    }
+    EXPECT_EQ(parent(IONMODEOPT_POSITIVE), "1 301.0079 40.0 1 10");
+}
+
+// A stage-1 method that cannot be made says so (when attended) and returns 0; so does a failed
+// measurement. The record stays as it was either way.
+TEST_F(Optimise, NoTemporaryMethodOrNoMeasurementReturnsZero)
+{
+    testkit::ScriptedUserInterface ui;
+    options_.m_bRunUnattended = 0;
+    options_.m_fStage1QuanValue = 0.0f;
+    EXPECT_EQ(parent(IONMODEOPT_POSITIVE), "0 300.0000 0.0 0 0");
+    ASSERT_EQ(ui.messages().size(), 1u);
+    EXPECT_EQ(ui.messages()[0].text + "|" + ui.messages()[0].caption, "Failed to create temporary quan method|Tessaly");
+    EXPECT_EQ(ui.messages()[0].type, 0x10u);
+    options_.m_fStage1QuanValue = 4.0f;
+    EXPECT_CALL(host_, MeasureSampleList(_, _, 3, 3)).WillOnce(testing::Return(0));
+    EXPECT_EQ(parent(IONMODEOPT_POSITIVE), "0 300.0000 0.0 0 0");
+    EXPECT_EQ(ui.messages().size(), 1u);
+}
+
+TEST_F(Optimise, DaughterKeepsOffTheParentAndItsFlaggedLosses)
+{
+    // Parent 301: its cluster (299.1 to 302.9) and the water loss (282.99) are excluded.
+    host_.spectra[2] = {{300.0f, 302.9f, 283.0f, 49.0f, 150.0f}, {90, 90, 90, 90, 20}};
+    host_.spectra[7] = {{120.0f}, {25}};
+    options_.m_Losses.m_ppAdducts[0]->Allow(1);
+    options_.m_nFragmentMinSize = 50;
+    tag_SCAN_PARAMS p{};
+    p.dParentMass = 301.0;
+    p.nMaxFunction = 3;
+    EXPECT_EQ(outcome(GetMaxScanDaughter("C:\\P.PRO\\Data\\S1.RAW", p, options_, "C:\\list.spl", 3), p, true),
+              "1 120.0000 25.0 7 45"); // 46 cut to the ramp's end
+    EXPECT_EQ(stage1Mass(), "TIC");
+    // A failed parent is measured but not searched.
+    p.nMaxFunction = -1;
+    EXPECT_CALL(host_, MeasureSampleList(_, _, 3, 3)).Times(1);
+    EXPECT_CALL(host_, AccessDBOpen(_, _, _, _, _)).Times(0);
+    EXPECT_EQ(outcome(GetMaxScanDaughter("C:\\P.PRO\\Data\\S1.RAW", p, options_, "C:\\list.spl", 3), p, true),
+              "1 49.0000 0.0 -1 10");
+}
+
+TEST_F(Optimise, SimulatedStepsFillTheRecordWithoutData)
+{
+    tag_SCAN_PARAMS p{};
+    p.dParentMass = 300.0;
+    EXPECT_EQ(MimicGetMaxScanParent(p, options_), 1);
+    EXPECT_EQ(outcome(1, p, false), "1 300.0000 1.0 0 10");
+    const std::pair<tag_IONMODEOPT, const char*> cases[] = {
+        {IONMODEOPT_POSITIVE, "1 301.0070 1.0 0 10"}, // 301.0079 cut, not rounded
+        {IONMODEOPT_NEGATIVE, "1 298.9920 1.0 0 10"},
+        {IONMODEOPT_BOTH, "1 300.0000 1.0 0 10"},
+    };
+    for (const auto& [polarity, expected] : cases)
+    {
+        p.IonModeOpt = polarity;
+        EXPECT_EQ(MimicGetMaxScanDaughter(p, options_), 1);
+        EXPECT_EQ(outcome(1, p, true), expected);
+    }
+}
+} // namespace
