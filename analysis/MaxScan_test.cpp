@@ -40,32 +40,21 @@ class ScanHost : public NiceMock<host::MockHost>
     {
         setenv("TMPDIR", dir.path().c_str(), 1);
         // Paths, temporary files, method databases and the system list: the stand-in's own.
-        ON_CALL(*this, ConvertPathToHxFile).WillByDefault([this](auto& out, auto path) {
-            return real_.ConvertPathToHxFile(out, path);
-        });
-        ON_CALL(*this, ConvertHxFileToPath).WillByDefault([this](auto out, auto limit, auto& in) {
-            return real_.ConvertHxFileToPath(out, limit, in);
-        });
-        ON_CALL(*this, GetTempPathSA).WillByDefault([this](auto size, auto buffer) {
-            return real_.GetTempPathSA(size, buffer);
-        });
-        ON_CALL(*this, CreateFileS).WillByDefault([this](auto... args) { return real_.CreateFileS(args...); });
-        ON_CALL(*this, CloseHandleS).WillByDefault([this](auto handle) { return real_.CloseHandleS(handle); });
-        ON_CALL(*this, SetSystemListValue).WillByDefault([this](auto section, auto key, auto& value, auto flags) {
-            return real_.SetSystemListValue(section, key, value, flags);
-        });
-        ON_CALL(*this, GetSystemListValue).WillByDefault([this](auto section, auto key, auto flags, auto& out) {
-            return real_.GetSystemListValue(section, key, flags, out);
-        });
-        ON_CALL(*this, DmDB3Open).WillByDefault([this](auto& d, auto mode) { return real_.DmDB3Open(d, mode); });
-        ON_CALL(*this, DmDB3Close).WillByDefault([this](auto& d) { return real_.DmDB3Close(d); });
-        ON_CALL(*this, GetDefaultMethod).WillByDefault([this](auto& r) { return real_.GetDefaultMethod(r); });
-        ON_CALL(*this, MethodGetRecord).WillByDefault([this](auto& n, auto i, auto& r) {
-            return real_.MethodGetRecord(n, i, r);
-        });
-        ON_CALL(*this, MethodWriteRecord).WillByDefault([this](auto& n, auto i, auto& r, auto a, auto b) {
-            return real_.MethodWriteRecord(n, i, r, a, b);
-        });
+#define BRENMO_REAL(name)                                                                                              \
+    ON_CALL(*this, name).WillByDefault([this](auto&&... a) -> decltype(auto) { return real_.name(a...); })
+        BRENMO_REAL(ConvertPathToHxFile);
+        BRENMO_REAL(ConvertHxFileToPath);
+        BRENMO_REAL(GetTempPathSA);
+        BRENMO_REAL(CreateFileS);
+        BRENMO_REAL(CloseHandleS);
+        BRENMO_REAL(SetSystemListValue);
+        BRENMO_REAL(GetSystemListValue);
+        BRENMO_REAL(DmDB3Open);
+        BRENMO_REAL(DmDB3Close);
+        BRENMO_REAL(GetDefaultMethod);
+        BRENMO_REAL(MethodGetRecord);
+        BRENMO_REAL(MethodWriteRecord);
+#undef BRENMO_REAL
         ON_CALL(*this, MeasureSampleList).WillByDefault(testing::Return(1));
 
         ON_CALL(*this, AccessDBOpen).WillByDefault([this](auto& name, auto, auto, auto& block, auto) {
@@ -332,15 +321,17 @@ TEST_F(Optimise, ParentCandidatesFollowThePolarityAndTheConeVoltageTheRamp)
     EXPECT_EQ(host_.held, 0);
 }
 
-// The order the host sees: the temporary method selected, the injection measured, the peak
-// database read and closed, then per function the identifier, the scan count and the combined
-// spectrum, given back before the next function.
-TEST_F(Optimise, ParentStepCallsTheHostInOrder)
+// The order the host sees in either step: the temporary method selected, the injection measured,
+// the peak database read and closed, then per function the identifier, the scan count and the
+// combined spectrum, given back before the next function.
+TEST_F(Optimise, BothStepsCallTheHostInOrder)
 {
     host_.peaks = {{1, 10, 15, 22, 1.0}};
     host_.spectra[1] = {{301.0079f}, {40}};
     const auto methodDb = testing::StrEq("METHOD_DB");
+    for (const bool daughter : {false, true})
     {
+        SCOPED_TRACE(daughter);
         testing::InSequence order;
         EXPECT_CALL(host_, SetSystemListValue(testing::StrEq("SystemList"), methodDb, _, _)).Times(2);
         EXPECT_CALL(host_, MeasureSampleList(_, _, 3, 3));
@@ -358,8 +349,14 @@ TEST_F(Optimise, ParentStepCallsTheHostInOrder)
         EXPECT_CALL(host_, DmUnlockData(1, DM_ARRAY_INTENSITY));
         EXPECT_CALL(host_, DmUnlockID(1));
         EXPECT_CALL(host_, DmReleaseHandle(1, 0));
+        tag_SCAN_PARAMS p{};
+        p.dParentMass = daughter ? 400.0 : 300.0;
+        const int result = daughter ? GetMaxScanDaughter("C:\\S1.RAW", p, options_, "C:\\list.spl", 3)
+                                    : GetMaxScanParent("C:\\S1.RAW", p, options_, "C:\\list.spl", 3);
+        EXPECT_EQ(outcome(result, p, daughter), "1 301.0079 40.0 1 10");
+        EXPECT_EQ(stage1Mass(), daughter ? "TIC" : "301.008");
+        testing::Mock::VerifyAndClearExpectations(&host_);
     }
-    EXPECT_EQ(parent(IONMODEOPT_POSITIVE), "1 301.0079 40.0 1 10");
 }
 
 // A stage-1 method that cannot be made says so (when attended) and returns 0; so does a failed

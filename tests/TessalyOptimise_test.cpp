@@ -15,7 +15,8 @@ constexpr int kScans = 60;
 
 // Eight ramp steps of one injection. In each scan the compound's ions (at mz, with the response
 // each step gives) elute as a peak around scan 30 over a steady background ion at 250.
-kelvane::RawData injection(int msLevel, const std::vector<std::pair<float, std::vector<double>>>& ions)
+kelvane::RawData injection(int msLevel, const std::vector<std::pair<float, std::vector<double>>>& ions,
+                           double apexScan = 30)
 {
     kelvane::RawData data;
     for (int f = 1; f <= 8; ++f)
@@ -31,7 +32,7 @@ kelvane::RawData injection(int msLevel, const std::vector<std::pair<float, std::
             scan.coneVoltage = 10 + 6 * (f - 1);
             scan.collisionEnergy = msLevel == 2 ? 10 + 6 * (f - 1) : 0.0;
             scan.precursorMz = msLevel == 2 ? 301.0079 : 0.0;
-            const double elution = std::exp(-std::pow((s - 30) / 4.0, 2));
+            const double elution = std::exp(-std::pow((s - apexScan) / 4.0, 2));
             std::map<float, float> points{{250.0f, 500.0f}}; // spectra list m/z in ascending order
             for (const auto& [mz, response] : ions)
                 points[mz] = static_cast<float>(5.0 + response[static_cast<std::size_t>(f - 1)] * elution);
@@ -85,5 +86,25 @@ TEST_F(TessalyOptimise, FindsTheRampStepOfGreatestResponse)
     EXPECT_EQ(none.err, "tessaly: " + path("P.PRO/Data/Parent.RAW") + ": no parent ion found\n");
     expectRefused({"optimise", "parent", path("P.PRO/Data/Missing.RAW"), "--method", method, "--mass", "300"},
                   path("P.PRO/Data/Missing.RAW") + ": no such directory");
+}
+// A compound that elutes at the very start or end of the injection is still found; of two ramp
+// steps with the same response the lower one wins.
+TEST_F(TessalyOptimise, PeaksAtTheEdgesAndTiesGoToTheLowerStep)
+{
+    const std::string method = write("m.tym", "[Tessaly Options]\nCone Voltage Min=20\nCone Voltage Max=55\n"
+                                              "Cone Voltage Step=5\nIon Mode=ESP\nIon Mode Options=0\n");
+    for (const double apex : {1.0, double(kScans)})
+    {
+        SCOPED_TRACE(apex);
+        std::string error;
+        const std::string raw = path("P.PRO/Data/Edge" + std::to_string(int(apex)) + ".RAW");
+        ASSERT_TRUE(kelvane::writeRawData(raw, injection(1, {{301.0079f, {10, 700, 20, 30, 700, 10, 0, 0}}}, apex),
+                                          error))
+            << error;
+        const Result r = tessaly({"optimise", "parent", raw, "--method", method, "--mass", "300"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find("Cone Voltage\t25\n"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("Max Function\t2\n"), std::string::npos) << r.out;
+    }
 }
 } // namespace
