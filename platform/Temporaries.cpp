@@ -15,7 +15,11 @@ namespace
 {
 std::string prefixOf(std::string_view name)
 {
-    return "." + std::string(name.substr(0, 200)) + ".tmp";
+    // Appended piece by piece: GCC 12 warns (-Wrestrict, wrongly) about "." + std::string(...).
+    std::string prefix = ".";
+    prefix.append(name.substr(0, 200));
+    prefix.append(".tmp");
+    return prefix;
 }
 
 // The writer's process id in the rest of a temporary's name ("PID_COUNTER_ATTEMPT"); 0 when the
