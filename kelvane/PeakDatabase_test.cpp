@@ -216,5 +216,9 @@ TEST_F(PeakDatabase, MeasuringWritesOnePeakPerMethodRecordWithAPeak)
          {std::pair{p.StartScan(), p.PeakStart()}, {p.ApexScan(), p.PeakApex()}, {p.EndScan(), p.PeakEnd()}})
         EXPECT_FLOAT_EQ(minutes, static_cast<float>((scan - 1) * kScanMinutes));
     EXPECT_EQ(AccessDBClose(&block, 0), 0);
+    // Peaks that have nowhere to go (a file stands where the PeakDB folder belongs) are a failure.
+    std::filesystem::remove_all(dir_.file("P/PeakDB"));
+    ASSERT_TRUE(testkit::writeText(dir_.file("P/PeakDB"), "in the way"));
+    EXPECT_EQ(::MeasureSampleList(0, &list, 3, 3), 0);
 }
 } // namespace
