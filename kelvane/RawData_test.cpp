@@ -175,7 +175,8 @@ TEST_F(RawDataTest, HandleLifeCycle)
     // Arrays lock only after the data is read with the header's count, and unlock only when locked.
     const DMHANDLE again = host_.DmGetHandle(0, 552, id, 2, 4, 0);
     EXPECT_TRUE(!host_.DmLockData(again, 0, 1, 2) && host_.DmGetData(again, 1, 3, 2) == -1);
-    EXPECT_TRUE(host_.DmGetData(again, 1, 2, 2) == 0 && !host_.DmLockData(again, 2, 1, 2));
+    EXPECT_TRUE(host_.DmGetData(again, 1, 2, 2) == 0 && !host_.DmLockData(again, 2, 1, 2) &&
+                !host_.DmLockData(again, 0, 1, 3));
     EXPECT_TRUE(host_.DmUnlockData(again, 0) == -1 && host_.DmLockData(again, 1, 1, 2));
     EXPECT_EQ(host_.DmReleaseHandle(again, 0), 0) << "a handle with locks still releases";
     // Scans and functions the raw data does not have, and identifiers it never filled.
