@@ -48,32 +48,21 @@ bool writable(const Database& db)
     return false;
 }
 
-enum class DbKind
+FileKind classify(const Database& db)
 {
-    kOurs,    // a method database of this host
-    kBlank,   // an empty file or an SQLite database with nothing in it: may become one
-    kForeign, // anything else, damaged files included
-};
-
-DbKind classify(const Database& db)
-{
-    const sqlite3_int64 application = queryInt(db, "PRAGMA application_id", -1);
-    const sqlite3_int64 version = queryInt(db, "PRAGMA user_version", -1);
-    const sqlite3_int64 objects = queryInt(db, "SELECT count(*) FROM sqlite_schema", -1);
-    if (application == 0 && version == 0 && objects == 0)
-        return DbKind::kBlank;
-    if (application != kMethodDbApplicationId || version != kMethodDbVersion)
-        return DbKind::kForeign;
+    const FileKind kind = fileKind(db, kMethodDbApplicationId, kMethodDbVersion);
+    if (kind != FileKind::kOurs)
+        return kind;
     // The id alone is not enough: the tables must be there with the columns this code uses.
     Statement header(db, "SELECT record_count FROM method_header WHERE id = 1");
     Statement records(db, "SELECT number, record FROM method_records LIMIT 0");
-    return header && records ? DbKind::kOurs : DbKind::kForeign;
+    return header && records ? FileKind::kOurs : FileKind::kForeign;
 }
 
 // Opens an existing method database of this host; a null connection for anything else.
 bool openOurs(const Database& db)
 {
-    return db && classify(db) == DbKind::kOurs;
+    return db && classify(db) == FileKind::kOurs;
 }
 
 // Commits, or rolls back when commit fails (a full disk shows here), so the database is always
@@ -121,16 +110,13 @@ bool createOrEmpty(const std::string& path)
         {
             switch (classify(db))
             {
-            case DbKind::kBlank: {
-                const std::string pragmas = "PRAGMA application_id = " + std::to_string(kMethodDbApplicationId) +
-                                            "; PRAGMA user_version = " + std::to_string(kMethodDbVersion) + ";";
-                done = db.exec(pragmas.c_str()) && db.exec(kCreateSchema);
+            case FileKind::kBlank:
+                done = makeOurs(db, kMethodDbApplicationId, kMethodDbVersion, kCreateSchema);
                 break;
-            }
-            case DbKind::kOurs:
+            case FileKind::kOurs:
                 done = db.exec("DELETE FROM method_records; UPDATE method_header SET record_count = 0");
                 break;
-            case DbKind::kForeign:
+            case FileKind::kForeign:
                 break;
             }
             done = done ? commit(db) : (db.exec("ROLLBACK"), false);

@@ -31,30 +31,20 @@ constexpr const char* kCreateSchema = "CREATE TABLE peak_records("
                                       "  number INTEGER PRIMARY KEY CHECK (number >= 1),"
                                       "  record BLOB NOT NULL);";
 
-enum class DbKind
+// A peak database of this host is one that also has its table and whose pages are sound.
+FileKind classify(const Database& db)
 {
-    kOurs,    // a sound peak database of this host
-    kBlank,   // an empty file or an SQLite database with nothing in it: may become one
-    kForeign, // anything else, damaged files included
-};
-
-DbKind classify(const Database& db)
-{
-    const sqlite3_int64 application = queryInt(db, "PRAGMA application_id", -1);
-    const sqlite3_int64 version = queryInt(db, "PRAGMA user_version", -1);
-    const sqlite3_int64 objects = queryInt(db, "SELECT count(*) FROM sqlite_schema", -1);
-    if (application == 0 && version == 0 && objects == 0)
-        return DbKind::kBlank;
-    if (application != kPeakDbApplicationId || version != kPeakDbVersion)
-        return DbKind::kForeign;
+    const FileKind kind = fileKind(db, kPeakDbApplicationId, kPeakDbVersion);
+    if (kind != FileKind::kOurs)
+        return kind;
     // The id alone is not enough: the table must be there with the columns this code uses, and
     // SQLite must find the file's pages sound, so a damaged file is refused when it opens rather
     // than part way through its records.
     Statement records(db, "SELECT number, record FROM peak_records LIMIT 0");
     Statement check(db, "PRAGMA quick_check(1)");
     if (!records || check.step() != SQLITE_ROW || check.text(0) != "ok")
-        return DbKind::kForeign;
-    return DbKind::kOurs;
+        return FileKind::kForeign;
+    return FileKind::kOurs;
 }
 
 // The number of records of a sound database: records numbered 1 to n, each a BLOB of the peak
@@ -90,18 +80,15 @@ bool replaceRecords(const Database& db, const std::vector<tag_PEAK_RECORD>& reco
 {
     switch (classify(db))
     {
-    case DbKind::kBlank: {
-        const std::string pragmas = "PRAGMA application_id = " + std::to_string(kPeakDbApplicationId) +
-                                    "; PRAGMA user_version = " + std::to_string(kPeakDbVersion) + ";";
-        if (!db.exec(pragmas) || !db.exec(kCreateSchema))
+    case FileKind::kBlank:
+        if (!makeOurs(db, kPeakDbApplicationId, kPeakDbVersion, kCreateSchema))
             return false;
         break;
-    }
-    case DbKind::kOurs:
+    case FileKind::kOurs:
         if (!db.exec("DELETE FROM peak_records"))
             return false;
         break;
-    case DbKind::kForeign:
+    case FileKind::kForeign:
         error = "not a peak database of this host";
         return false;
     }
@@ -200,7 +187,7 @@ int KelvaneHost::AccessDBOpen(const tag_HXFILE& name, int mode, int, tag_ACCESSD
         // Read-only, so a missing file is an error rather than a new empty database.
         auto db = std::make_unique<detail::Database>(platform::toPosixPath(path), SQLITE_OPEN_READONLY,
                                                      detail::kBusyTimeoutMs);
-        if (!*db || detail::classify(*db) != detail::DbKind::kOurs)
+        if (!*db || detail::classify(*db) != detail::FileKind::kOurs)
             return -1;
         const int count = detail::soundRecordCount(*db);
         if (count < 0)

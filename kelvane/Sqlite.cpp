@@ -117,4 +117,21 @@ sqlite3_int64 queryInt(const Database& db, const std::string& sql, sqlite3_int64
         return fallback;
     return sqlite3_column_int64(s.get(), 0);
 }
+
+FileKind fileKind(const Database& db, int applicationId, int version)
+{
+    const sqlite3_int64 application = queryInt(db, "PRAGMA application_id", -1);
+    const sqlite3_int64 stored = queryInt(db, "PRAGMA user_version", -1);
+    const sqlite3_int64 objects = queryInt(db, "SELECT count(*) FROM sqlite_schema", -1);
+    if (application == 0 && stored == 0 && objects == 0)
+        return FileKind::kBlank;
+    return application == applicationId && stored == version ? FileKind::kOurs : FileKind::kForeign;
+}
+
+bool makeOurs(const Database& db, int applicationId, int version, const char* schema)
+{
+    const std::string pragmas = "PRAGMA application_id = " + std::to_string(applicationId) +
+                                "; PRAGMA user_version = " + std::to_string(version) + ";";
+    return db.exec(pragmas) && db.exec(schema);
+}
 } // namespace kelvane::detail

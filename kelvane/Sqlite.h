@@ -84,4 +84,19 @@ class Statement
 
 /// The single integer sql yields, or fallback when it yields none.
 sqlite3_int64 queryInt(const Database& db, const std::string& sql, sqlite3_int64 fallback);
+
+/// What an SQLite file is to one of this host's kinds of database.
+enum class FileKind
+{
+    kOurs,    // it carries the kind's application id and schema version
+    kBlank,   // an empty file or a database with nothing in it: may become one
+    kForeign, // anything else, damaged files included
+};
+
+/// The kind db is, told by its application id and schema version; a caller that finds kOurs
+/// still checks that the tables it uses are there.
+FileKind fileKind(const Database& db, int applicationId, int version);
+
+/// Makes a blank database one of a kind: its application id, its schema version and its tables.
+bool makeOurs(const Database& db, int applicationId, int version, const char* schema);
 } // namespace kelvane::detail
