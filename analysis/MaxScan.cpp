@@ -34,9 +34,16 @@ bool giveBack(DMHANDLE handle, const float* mz, const float* intensity, bool hea
     return false;
 }
 
-// Reads the locked header's points and locks both arrays: the part both spectrum readers share.
-bool lockArrays(DMHANDLE handle, int points, int mode, LockedSpectrum& spectrum)
+// Locks the header of handle, reads its points in mode and locks both arrays: the part both
+// spectrum readers share. A spectrum with fewer than minPoints points is refused.
+bool lockSpectrum(DMHANDLE handle, int minPoints, int mode, LockedSpectrum& spectrum)
 {
+    const tag_SPECTRUM_HEADER* header = DmLockID(handle);
+    if (!header)
+        return giveBack(handle, nullptr, nullptr, false);
+    const int points = header->PointCount();
+    if (points < minPoints)
+        return giveBack(handle, nullptr, nullptr, true);
     if (DmGetData(handle, 1, points, mode) != 0)
         return giveBack(handle, nullptr, nullptr, true);
     const float* mz = DmLockData(handle, DM_ARRAY_MASS, 1, points);
@@ -130,29 +137,14 @@ bool CombinePeakSpectrum(const tag_PEAK_SCANS& peak, const CString& rawFile, con
     tag_HXRAWFILE form = rawForm(rawFile);
     form.SetFunctionNumber(id.FunctionNumber());
     const DMHANDLE handle = Combine(0, 0, &form, &form, &request, 0);
-    if (handle == 0)
-        return false;
-    const tag_SPECTRUM_HEADER* header = DmLockID(handle);
-    if (!header)
-        return giveBack(handle, nullptr, nullptr, false);
-    const int points = header->PointCount();
-    if (points < 0)
-        return giveBack(handle, nullptr, nullptr, true);
-    return lockArrays(handle, points, 0, spectrum);
+    // A combined spectrum may be empty; it then simply has no point to search.
+    return handle != 0 && lockSpectrum(handle, 0, 0, spectrum);
 }
 
 bool ReadApexSpectrum(const tag_RAW_DATA_ID& id, LockedSpectrum& spectrum)
 {
     const DMHANDLE handle = DmGetHandle(0, static_cast<int>(tag_RAW_DATA_ID::kSize), &id, 2, 4, 0);
-    if (handle == 0)
-        return false;
-    const tag_SPECTRUM_HEADER* header = DmLockID(handle);
-    if (!header)
-        return giveBack(handle, nullptr, nullptr, false);
-    const int points = header->PointCount();
-    if (points <= 0)
-        return giveBack(handle, nullptr, nullptr, true);
-    return lockArrays(handle, points, 2, spectrum);
+    return handle != 0 && lockSpectrum(handle, 1, 2, spectrum);
 }
 
 void releaseSpectrum(const LockedSpectrum& spectrum)

@@ -283,18 +283,11 @@ int KelvaneHost::MethodGetRecord(const tag_HXFILE& name, int index, tag_METHOD_R
         detail::Database db(path, SQLITE_OPEN_READWRITE, detail::kBusyTimeoutMs);
         if (!detail::openOurs(db))
             return 0;
-        detail::Statement s(db, "SELECT record FROM method_records WHERE number = ?");
-        if (!s)
-            return 0;
-        sqlite3_bind_int(s.get(), 1, index);
-        if (s.step() != SQLITE_ROW || sqlite3_column_type(s.get(), 0) != SQLITE_BLOB)
-            return 0;
-        const void* blob = sqlite3_column_blob(s.get(), 0);
-        // A record of another size is damaged or not ours: refused, never read past or padded.
-        if (!blob || sqlite3_column_bytes(s.get(), 0) != static_cast<int>(tag_METHOD_RECORD::kSize))
-            return 0;
-        std::memcpy(record.bytes, blob, tag_METHOD_RECORD::kSize);
-        return 1;
+        // A record of another size is damaged or not ours: refused.
+        return detail::readFixedBlob(db, "SELECT record FROM method_records WHERE number = ?", index, record.bytes,
+                                     tag_METHOD_RECORD::kSize)
+                   ? 1
+                   : 0;
     }
     catch (...)
     {

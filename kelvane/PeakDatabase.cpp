@@ -215,19 +215,11 @@ int KelvaneHost::AccessDBGetRecord(tag_ACCESSDB_HANDLE& database, int index, tag
         const detail::OpenPeakDatabase* open = detail::openOf(*peakDatabases_, database);
         if (!open || index < 1 || index > open->recordCount)
             return 0;
-        detail::Statement s(*open->db, "SELECT record FROM peak_records WHERE number = ?");
-        if (!s)
-            return 0;
-        sqlite3_bind_int(s.get(), 1, index);
-        if (s.step() != SQLITE_ROW || sqlite3_column_type(s.get(), 0) != SQLITE_BLOB)
-            return 0;
-        const void* blob = sqlite3_column_blob(s.get(), 0);
-        // The file may have changed since it was opened: a record of another size is refused, never
-        // read past or padded.
-        if (!blob || sqlite3_column_bytes(s.get(), 0) != static_cast<int>(tag_PEAK_RECORD::kSize))
-            return 0;
-        std::memcpy(record.bytes, blob, tag_PEAK_RECORD::kSize);
-        return 1;
+        // The file may have changed since it was opened: a record of another size is refused.
+        return detail::readFixedBlob(*open->db, "SELECT record FROM peak_records WHERE number = ?", index,
+                                     record.bytes, tag_PEAK_RECORD::kSize)
+                   ? 1
+                   : 0;
     }
     catch (...)
     {

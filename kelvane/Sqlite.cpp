@@ -1,6 +1,7 @@
 #include "kelvane/Sqlite.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -116,6 +117,21 @@ sqlite3_int64 queryInt(const Database& db, const std::string& sql, sqlite3_int64
     if (s.step() != SQLITE_ROW || sqlite3_column_type(s.get(), 0) != SQLITE_INTEGER)
         return fallback;
     return sqlite3_column_int64(s.get(), 0);
+}
+
+bool readFixedBlob(const Database& db, const char* sql, sqlite3_int64 number, void* out, std::size_t size)
+{
+    Statement s(db, sql);
+    if (!s)
+        return false;
+    sqlite3_bind_int64(s.get(), 1, number);
+    if (s.step() != SQLITE_ROW || sqlite3_column_type(s.get(), 0) != SQLITE_BLOB)
+        return false;
+    const void* blob = sqlite3_column_blob(s.get(), 0);
+    if (!blob || static_cast<std::size_t>(sqlite3_column_bytes(s.get(), 0)) != size)
+        return false;
+    std::memcpy(out, blob, size);
+    return true;
 }
 
 FileKind fileKind(const Database& db, int applicationId, int version)

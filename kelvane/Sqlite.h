@@ -2,6 +2,7 @@
 // and method databases) share: owners that close what they opened, and how a failure is told.
 #pragma once
 
+#include <cstddef>
 #include <sqlite3.h>
 #include <string>
 #include <string_view>
@@ -84,6 +85,11 @@ class Statement
 
 /// The single integer sql yields, or fallback when it yields none.
 sqlite3_int64 queryInt(const Database& db, const std::string& sql, sqlite3_int64 fallback);
+
+/// Runs sql, whose one parameter is bound to number, and copies the BLOB it yields into out when
+/// it is exactly size bytes. False, out untouched, for no row, another type or another size: a
+/// record is never read past or padded.
+bool readFixedBlob(const Database& db, const char* sql, sqlite3_int64 number, void* out, std::size_t size);
 
 /// What an SQLite file is to one of this host's kinds of database.
 enum class FileKind
