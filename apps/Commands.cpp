@@ -1,5 +1,6 @@
 #include "apps/Commands.h"
 
+#include "groups/QuanState.h"
 #include "kelvane/KelvaneHost.h"
 #include "platform/Ascii.h"
 #include "platform/WinPath.h"
@@ -128,5 +129,22 @@ std::string sampleListError()
 {
     const std::string& reason = standIn().GetSampleListError();
     return reason.empty() ? "the host gave no reason" : reason;
+}
+std::unique_ptr<CSampleListMem> openSampleList(const std::string& list)
+{
+    // The host's list type by extension: 1 a database, 3 and 4 loaded lists, 2 a formatted list.
+    const std::string extension = list.substr(list.find_last_of("./") + 1);
+    int kind = 2;
+    if (platform::detail::equalsNoCase(extension, "spl"))
+        kind = 1;
+    else if (platform::detail::equalsNoCase(extension, "olb"))
+        kind = 3;
+    else if (platform::detail::equalsNoCase(extension, "sdb"))
+        kind = 4;
+    const tag_SELECT_DATATYPE type = {"", "", kind, "", ""};
+    CSampleListMem* opened = nullptr;
+    if (!OpenUnknownSampleList(asHostPath(list).c_str(), opened, type))
+        throw BadInput(sampleListError());
+    return std::unique_ptr<CSampleListMem>(opened);
 }
 } // namespace tessaly

@@ -6,9 +6,12 @@
 
 #include <CLI/CLI.hpp>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <string>
+
+class CSampleListMem;
 
 namespace kelvane
 {
@@ -34,6 +37,7 @@ void addTuneCommand(CLI::App& tessaly, Action& action);
 void addMassCommand(CLI::App& tessaly, Action& action);
 void addRawCommand(CLI::App& tessaly, Action& action);
 void addOptimiseCommand(CLI::App& tessaly, Action& action);
+void addFinalCommand(CLI::App& tessaly, Action& action);
 
 /// Input the driver refuses: a one-line message and exit status 2, before anything is written.
 struct BadInput : std::runtime_error
@@ -55,6 +59,15 @@ void onParsed(CLI::App& command, Action& action, Action run);
 /// names what was expected, e.g. "\"two\" is not a whole number".
 CLI::Validator wholeNumber(long min, long max, const std::string& what = "a whole number");
 
+/// A check of an option's text: a time span, a finite number above 0 and at most 1000000.
+CLI::Validator timeSpan();
+
+/// Prints every record of the method database at posixPath, one tab-separated line each after a
+/// header line; when the records use a reference compound, a last line "Reference compound: NAME
+/// (record R)" names the record that uses it and points to none. Throws BadInput when there is no
+/// such file, Failure when it is not a method database or a record cannot be read.
+int showMethodDatabase(const std::string& posixPath, std::ostream& out);
+
 /// Throws BadInput unless path names an existing regular file.
 void requireFile(const std::string& path);
 /// Throws BadInput unless path names an existing directory.
@@ -66,6 +79,11 @@ void requireDirectory(const std::string& path);
 /// a backslash in it (the host's separator), or a new name the host would match, without regard
 /// to case, to another file.
 std::string asHostPath(const std::string& path);
+
+/// The rows of the sample list at the POSIX path list, opened as the quantify step opens it: a
+/// database (.spl), a loaded list (.olb, .sdb) or a formatted list (anything else). Throws BadInput
+/// with the host's reason when it does not open.
+std::unique_ptr<CSampleListMem> openSampleList(const std::string& list);
 
 /// The installed Kelvane host stand-in; throws Failure when another host is installed.
 kelvane::KelvaneHost& standIn();

@@ -2,9 +2,7 @@
 // reads it.
 #include "apps/Commands.h"
 #include "groups/Group.h"
-#include "groups/QuanState.h"
 #include "host/host.h"
-#include "platform/Ascii.h"
 
 #include <memory>
 
@@ -12,28 +10,10 @@ namespace tessaly
 {
 namespace
 {
-// The host's list type for a file, by its extension as the quantify step chooses it: 1 a
-// database (.spl), 3 and 4 loaded lists (.olb, .sdb), 2 a formatted list (anything else).
-int listTypeOf(const std::string& path)
-{
-    const std::string extension = path.substr(path.find_last_of("./") + 1);
-    if (platform::detail::equalsNoCase(extension, "spl"))
-        return 1;
-    if (platform::detail::equalsNoCase(extension, "olb"))
-        return 3;
-    if (platform::detail::equalsNoCase(extension, "sdb"))
-        return 4;
-    return 2;
-}
-
 int groups(const std::string& list, std::ostream& out)
 {
     requireFile(list);
-    const tag_SELECT_DATATYPE type = {"", "", listTypeOf(list), "", ""};
-    CSampleListMem* opened = nullptr;
-    if (!OpenUnknownSampleList(asHostPath(list).c_str(), opened, type))
-        throw BadInput(sampleListError());
-    const std::unique_ptr<CSampleListMem> rows(opened);
+    const std::unique_ptr<CSampleListMem> rows = openSampleList(list);
 
     CGroupArray groups;
     GetGroups(groups, rows.get());

@@ -21,9 +21,9 @@ std::string fixed(double value)
     std::snprintf(text, sizeof text, "%.3f", value);
     return text;
 }
+} // namespace
 
-// Prints every record of the method database at posixPath, one tab-separated line each.
-int show(const std::string& posixPath, std::ostream& out)
+int showMethodDatabase(const std::string& posixPath, std::ostream& out)
 {
     requireFile(posixPath);
     tag_HXFILE name;
@@ -37,6 +37,8 @@ int show(const std::string& posixPath, std::ostream& out)
     const int count = descriptor.RecordCount();
     out << "Record\tCompound\tFunction\tMass\tExpected Time\tWindow\tRange Start\tRange End\tUse Reference"
            "\tReference Record\n";
+    bool usesReference = false;
+    std::string reference; // "NAME (record R)" of the record the others point to
     for (int i = 1; i <= count; ++i)
     {
         tag_METHOD_RECORD r;
@@ -48,11 +50,22 @@ int show(const std::string& posixPath, std::ostream& out)
         out << i << '\t' << r.CompoundName().str() << '\t' << r.FunctionNumber() << '\t' << r.MassText().str() << '\t'
             << fixed(r.ExpectedTime()) << '\t' << fixed(r.TimeWindow()) << '\t' << fixed(r.RangeStart()) << '\t'
             << fixed(r.RangeEnd()) << '\t' << r.UseReference() << '\t' << r.ReferenceRecord() << '\n';
+        if (r.UseReference() == 1)
+        {
+            usesReference = true;
+            // The reference's own record uses the reference but points to no record.
+            if (r.ReferenceRecord() == 0 && reference.empty())
+                reference = std::string(r.CompoundName().str()) + " (record " + std::to_string(i) + ")";
+        }
     }
     DmDB3Close(&descriptor);
+    if (usesReference)
+        out << "Reference compound: " << (reference.empty() ? "none of the records" : reference) << '\n';
     return kOk;
 }
 
+namespace
+{
 struct Stage1Options
 {
     std::string database;
@@ -73,10 +86,10 @@ int stage1(const Stage1Options& o, std::ostream& out)
     const CString templateHost(o.templatePath.empty() ? std::string() : asHostPath(o.templatePath));
     if (!CreateStage1QuanMethod(database, o.mass.c_str(), 1, options, templateHost, o.steps))
         throw Failure(o.database + ": the stage-1 quan method could not be written");
-    return show(o.database, out);
+    return showMethodDatabase(o.database, out);
 }
+} // namespace
 
-// A time span: a finite number above 0 (and not beyond what a float holds sensibly).
 CLI::Validator timeSpan()
 {
     return CLI::Validator(
@@ -90,7 +103,6 @@ CLI::Validator timeSpan()
         },
         "");
 }
-} // namespace
 
 void addMethodDbCommand(CLI::App& tessaly, Action& action)
 {
@@ -99,7 +111,7 @@ void addMethodDbCommand(CLI::App& tessaly, Action& action)
     CLI::App* command = methoddb->add_subcommand("show", "prints every record of a quan method database");
     auto file = std::make_shared<std::string>();
     command->add_option("FILE", *file, "method database")->required();
-    onParsed(*command, action, [file](std::ostream& out) { return show(*file, out); });
+    onParsed(*command, action, [file](std::ostream& out) { return showMethodDatabase(*file, out); });
 
     command = methoddb->add_subcommand(
         "stage1", "writes the stage-1 quan method of an optimisation injection into FILE and prints it");

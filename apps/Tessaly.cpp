@@ -12,7 +12,7 @@ namespace
 // The driver's commands, in the order --help lists them.
 constexpr AddCommand kCommands[] = {
     addMethodCommand, addGroupsCommand, addQuanCommand, addSampleListCommand, addMethodDbCommand, addTuneCommand,
-    addMassCommand, addRawCommand, addOptimiseCommand,
+    addMassCommand, addRawCommand, addOptimiseCommand, addFinalCommand,
 };
 
 // The command words that lead to command, "method show"; empty for the driver itself.

@@ -1,0 +1,241 @@
+// The results table's reader and writer, and tessaly final end to end on a copy of the example
+// project: final quan methods made from a table of earlier results.
+#include "apps/ResultsTable.h"
+#include "testing/DriverTest.h"
+
+#include <array>
+#include <gtest/gtest.h>
+
+namespace
+{
+namespace fs = std::filesystem;
+using tessaly::ResultRow;
+
+const std::string kHeader = "compound\tstatus\tparent_mz\tdaughter_mz\tcone_voltage\tcollision_energy\tresponse\t"
+                            "ion_mode\tpolarity\n";
+
+TEST(ResultsTable, ReadsAnyColumnOrderLineEndAndMarkAtTheTablesPrecision)
+{
+    struct Case
+    {
+        const char* name;
+        std::string text;
+        std::vector<ResultRow> rows;
+        std::vector<int> lines;
+    };
+    const Case cases[] = {
+        {"plain, rounded to the written precision",
+         kHeader + "Caffeine\tok\t195.08771\t138.0662\t30\t22\t12345.67\tESP\t+\n",
+         {{"Caffeine", true, 195.088, 138.066, 30, 22, 12345.7, IONMODE_ESP, IONMODEOPT_POSITIVE}},
+         {2}},
+        {"mark, CR LF, blank lines, blanks around cells",
+         "\xEF\xBB\xBF"
+         "compound\tstatus\tparent_mz\tdaughter_mz\tcone_voltage\tcollision_energy\tresponse\tion_mode"
+         "\tpolarity\r\n\r\n \t \r\n Caffeine \tok\t 195.088\t\t-3\t0\t0\tAPcI\t-\r\n",
+         {{"Caffeine", true, 195.088, 0.0, -3, 0, 0.0, IONMODE_APCI, IONMODEOPT_NEGATIVE}},
+         {4}},
+        {"other order, extra columns ignored",
+         "at_edge\tpolarity\tion_mode\tresponse\tcollision_energy\tcone_voltage\tdaughter_mz\tparent_"
+         "mz\tstatus\tcompound\n"
+         "maybe\t+\tESP\t1e+06\t22\t30\t138.066\t195.088\tok\tCaffeine\n",
+         {{"Caffeine", true, 195.088, 138.066, 30, 22, 1e6, IONMODE_ESP, IONMODEOPT_POSITIVE}},
+         {2}},
+        {"failed rows need no values",
+         kHeader + "Ibuprofen\tfailed\t\t\t\t\t\t\t\nX\tfailed\tabc\t\t\t\t\t\tnone\n",
+         {{"Ibuprofen"}, {"X"}},
+         {2, 3}},
+        {"header only", kHeader, {}, {}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        tessaly::ResultsTable table;
+        std::string error;
+        ASSERT_TRUE(tessaly::readResultsTable(c.text, "r.tsv", table, error)) << error;
+        EXPECT_EQ(table.rows, c.rows);
+        EXPECT_EQ(table.lines, c.lines);
+    }
+}
+
+TEST(ResultsTable, RefusesSayingWhereWhatAndWhatWasExpected)
+{
+    const auto row = [](const char* cells) { return kHeader + "Caffeine\tok\t" + cells + "\n"; };
+    struct Case
+    {
+        std::string text;
+        const char* error;
+    };
+    const Case cases[] = {
+        {row("abc\t138.066\t30\t22\t1\tESP\t+"), "r.tsv:2: \"parent_mz\" is \"abc\", not a number above 0"},
+        {row("0.0004\t138.066\t30\t22\t1\tESP\t+"), "r.tsv:2: \"parent_mz\" is \"0.0004\", not a number above 0"},
+        {row("inf\t138.066\t30\t22\t1\tESP\t+"), "r.tsv:2: \"parent_mz\" is \"inf\", not a number above 0"},
+        {row("195\t-1\t30\t22\t1\tESP\t+"), "r.tsv:2: \"daughter_mz\" is \"-1\", not empty or a number above 0"},
+        {row("195\t\t30.5\t22\t1\tESP\t+"), "r.tsv:2: \"cone_voltage\" is \"30.5\", not a whole number"},
+        {row("195\t\t30\t2147483648\t1\tESP\t+"),
+         "r.tsv:2: \"collision_energy\" is \"2147483648\", not a whole number"},
+        {row("195\t\t30\t22\t-1\tESP\t+"), "r.tsv:2: \"response\" is \"-1\", not a number from 0 to 3.40282e+38"},
+        {row("195\t\t30\t22\t1e39\tESP\t+"), "r.tsv:2: \"response\" is \"1e39\", not a number from 0 to 3.40282e+38"},
+        {row("195\t\t30\t22\t1\tesp\t+"), "r.tsv:2: \"ion_mode\" is \"esp\", not ESP or APcI"},
+        {row("195\t\t30\t22\t1\tESP\t"), "r.tsv:2: \"polarity\" is \"\", not + or -"},
+        {kHeader + "Caffeine\tOK\t\t\t\t\t\t\t\n", "r.tsv:2: \"status\" is \"OK\", not ok or failed"},
+        {kHeader + " \tfailed\t\t\t\t\t\t\t\n", "r.tsv:2: \"compound\" is empty"},
+        {kHeader + "Caf\rfeine\tfailed\t\t\t\t\t\t\t\n", "r.tsv:2: \"compound\" holds a control character"},
+        {kHeader + "\nCaffeine\tfailed\t\t\n", "r.tsv:3: 4 cells, but the header has 9"},
+        {"compound\tstatus\tparent_mz\tdaughter_mz\tcone_voltage\tcollision_energy\tresponse\tion_mode\n",
+         "r.tsv:1: no \"polarity\" column in the header"},
+        {"status\t" + kHeader, "r.tsv:1: \"status\" names two columns of the header"},
+        {"\r\n  \n", "r.tsv: no header row; expected one naming the columns"},
+        {std::string(tessaly::kMaxResultsTableBytes + 1, '\n'),
+         "r.tsv: 67108865 bytes, more than the 64 MiB a results table may hold"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.text.substr(0, 200));
+        tessaly::ResultsTable table;
+        std::string error;
+        EXPECT_FALSE(tessaly::readResultsTable(c.text, "r.tsv", table, error));
+        EXPECT_EQ(error, c.error);
+    }
+}
+
+TEST(ResultsTable, WritesTheRunsFormatsThatReadBackAsTheRows)
+{
+    const std::vector<ResultRow> rows = {
+        {"Caffeine", true, 195.0877, 138.066, 30, 22, 12345.67, IONMODE_ESP, IONMODEOPT_POSITIVE},
+        {"Ibu\tprofen", false},
+        {"X", true, 100.0, 0.0, 15, 0, 0.0, IONMODE_APCI, IONMODEOPT_NEGATIVE},
+    };
+    const std::string text = tessaly::writeResultsTable(rows, {"cv,ce", "ce", ""});
+    EXPECT_EQ(text, kHeader.substr(0, kHeader.size() - 1) + "\tat_edge\n" +
+                        "Caffeine\tok\t195.088\t138.066\t30\t22\t12345.7\tESP\t+\tcv,ce\n"
+                        "Ibu profen\tfailed\t\t\t\t\t\t\t\t\n"
+                        "X\tok\t100.000\t\t15\t0\t0\tAPcI\t-\t\n");
+    tessaly::ResultsTable table;
+    std::string error;
+    ASSERT_TRUE(tessaly::readResultsTable(text, "r.tsv", table, error)) << error;
+    EXPECT_EQ(table.rows, (std::vector<ResultRow>{
+                              {"Caffeine", true, 195.088, 138.066, 30, 22, 12345.7, IONMODE_ESP, IONMODEOPT_POSITIVE},
+                              {"Ibu profen", false},
+                              rows[2],
+                          }));
+}
+
+// The example project copied to C:\Projects\Demo.PRO, whose analysis list has the groups PLASMA
+// (rows 1 to 4), SCREEN URINE (5 to 7) and the unlabelled row 8. Its method is MS/MS with the
+// collision energy ramp 10, 14, ... 38 (then 40) and a stage-2 LC method of 5 minutes.
+class TessalyFinal : public tests::DriverTest
+{
+  protected:
+    void SetUp() override
+    {
+        fs::create_directories(path("Projects"));
+        fs::copy(fs::path(BRENMO_EXAMPLES) / "Demo.PRO", project_, fs::copy_options::recursive);
+    }
+    Result final(const std::string& table, std::vector<std::string> more = {}, const std::string& list = "") const
+    {
+        std::vector<std::string> args = {
+            "final",   "--method", method_,       "--analysis", list.empty() ? list_ : list,
+            "--group", "1",        "--compounds", table};
+        args.insert(args.end(), more.begin(), more.end());
+        return tessaly(args);
+    }
+    const std::string project_ = path("Projects/Demo.PRO");
+    const std::string method_ = project_ + "/Methods/Demo.tym";
+    const std::string list_ = project_ + "/SampleDB/Analysis.csv";
+    // Group 1: row 1 failed; rows 2 to 4 on the ramp's steps 4 and 8 and off the ramp (function
+    // 1); a later result of row 2's compound is not its first ok one.
+    const std::string results_ =
+        write("results.tsv", kHeader + "Solvent blank\tfailed\t\t\t\t\t\t\t\n"
+                                       "Calibration standard 1 ng/mL\tok\t195.0877\t138.066\t30\t22\t5\tESP\t+\n"
+                                       "Calibration standard 10 ng/mL\tok\t152.071\t110.06\t25\t38\t4\tESP\t+\n"
+                                       "Quality control low\tok\t181.1\t120.2\t20\t23\t3\tESP\t+\n"
+                                       "Calibration standard 1 ng/mL\tok\t1\t1\t1\t10\t9\tESP\t+\n");
+    // The printed records of results_ in group 1, each ending in the "Use Reference" and
+    // "Reference Record" given for it.
+    static std::string records(const std::array<const char*, 3>& references)
+    {
+        const char* const records[] = {"1\tCalibration standard 1 ng/mL\t5\t195.088 > 138.066",
+                                       "2\tCalibration standard 10 ng/mL\t9\t152.071 > 110.060",
+                                       "3\tQuality control low\t1\t181.100 > 120.200"};
+        std::string text = "Record\tCompound\tFunction\tMass\tExpected Time\tWindow\tRange Start\tRange End"
+                           "\tUse Reference\tReference Record\n";
+        for (std::size_t i = 0; i < references.size(); ++i)
+            text += std::string(records[i]) + "\t2.500\t2.500\t0.000\t5.000\t" + references[i] + "\n";
+        return text;
+    }
+};
+
+TEST_F(TessalyFinal, WritesTheGroupsRecordsAndNeverOverwritesAnEarlierMethod)
+{
+    const std::string methods = project_ + "/MethDB/";
+    const Result r = final(results_);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "wrote " + methods + "Analysis_PLASMA.mdb\n" + records({"0\t0", "0\t0", "0\t0"}) +
+                         "row 1 (Solvent blank): no ok result in " + results_ + "\n");
+    const std::string first = read(methods + "Analysis_PLASMA.mdb");
+
+    const Result again = final(results_);
+    ASSERT_EQ(again.status, 0) << again.err;
+    const std::string written = again.out.substr(6, again.out.find('\n') - 6);
+    EXPECT_NE(written, methods + "Analysis_PLASMA.mdb");
+    EXPECT_TRUE(fs::exists(written)) << again.out;
+    EXPECT_EQ(read(methods + "Analysis_PLASMA.mdb"), first);
+    EXPECT_EQ(tessaly({"methoddb", "show", written}).out, records({"0\t0", "0\t0", "0\t0"}));
+}
+
+TEST_F(TessalyFinal, TheFirstMarkedRowWithARecordIsTheReference)
+{
+    // Row 1 is marked but has no record; row 3, the second record, is the reference.
+    std::istringstream lines(read(list_));
+    std::string marked, line;
+    for (int row = 0; std::getline(lines, line); ++row)
+        marked += line + (row == 0 ? ",SPARE_2\n" : row == 1 || row == 3 ? ",R\n" : ",\n");
+    const std::string list = write("Marked.csv", marked);
+    const Result r = final(results_, {"--base-quan-method", path("Q.mdb")}, list);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "wrote " + path("Q_PLASMA.mdb") + "\n" + records({"1\t2", "1\t0", "1\t2"}) +
+                         "Reference compound: Calibration standard 10 ng/mL (record 2)\n"
+                         "row 1 (Solvent blank): no ok result in " +
+                         results_ + "\n");
+}
+
+TEST_F(TessalyFinal, RefusesBeforeWritingAnything)
+{
+    const std::string bad = write("bad.tsv", kHeader + "Solvent blank\tok\tabc\t1\t1\t1\t1\tESP\t+\n");
+    const std::string noColumn = write("nocolumn.tsv", "compound\tstatus\n");
+    const std::string noDaughter =
+        write("nodaughter.tsv", kHeader + "Quality control low\tok\t181.1\t\t20\t23\t3\tESP\t+\n");
+    expectRefused({"final", "--method", method_, "--analysis", list_, "--group", "4", "--compounds", results_},
+                  list_ + ": no group 4; the list has 3 groups (numbered from 1)");
+    expectRefused({"final", "--method", method_, "--analysis", list_, "--group", "1", "--compounds", bad},
+                  bad + ":2: \"parent_mz\" is \"abc\", not a number above 0");
+    expectRefused({"final", "--method", method_, "--analysis", list_, "--group", "1", "--compounds", noColumn},
+                  noColumn + ":1: no \"parent_mz\" column in the header");
+    expectRefused({"final", "--method", method_, "--analysis", list_, "--group", "1", "--compounds", noDaughter},
+                  noDaughter + ":2: \"daughter_mz\" of \"Quality control low\" is empty, but " + method_ +
+                      " optimises daughter ions");
+    // Without a run time in the stage-2 LC method there is no default span.
+    write("Projects/Demo.PRO/Acqudb/Column.ilm", "[Inlet Method]\nMode=Column\n");
+    expectRefused({"final", "--method", method_, "--analysis", list_, "--group", "1", "--compounds", results_},
+                  method_ + ": its stage-2 LC method \"C:\\Projects\\Demo.PRO\\Acqudb\\Column.ilm\" gives no "
+                            "\"Run Time min\" above 0 in [Inlet Method]; give --span MINUTES");
+    // Outside a project there is no default base quan method.
+    const std::string loose = write("Loose.tym", read(method_));
+    expectRefused(
+        {"final", "--method", loose, "--analysis", list_, "--group", "1", "--compounds", results_, "--span", "3"},
+        loose + ": not in a project (.PRO), so there is no default; give --base-quan-method FILE.mdb");
+}
+
+TEST_F(TessalyFinal, MsOnlyMethodsTakeTheConeVoltageStepAndTheParentMass)
+{
+    ASSERT_EQ(tessaly({"method", "set", method_, "MSMS=0"}).status, 0);
+    const std::string table = write("ms.tsv", kHeader + "Solvent blank\tok\t195.0877\t\t30\t0\t5\tESP\t+\n");
+    const Result r = final(table, {"--span", "3"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto noResult = [&](const char* row) { return std::string(row) + ": no ok result in " + table + "\n"; };
+    EXPECT_EQ(r.out.substr(r.out.find("\n1\t")), "\n1\tSolvent blank\t5\t195.088\t1.500\t1.500\t0.000\t3.000\t0\t0\n" +
+                                                     noResult("row 2 (Calibration standard 1 ng/mL)") +
+                                                     noResult("row 3 (Calibration standard 10 ng/mL)") +
+                                                     noResult("row 4 (Quality control low)"));
+}
+} // namespace
