@@ -93,6 +93,8 @@ const tag_SLFIELDDEF CSampleList::m_SampleListDefinition[] = {
     {"SPARE_5", "Spare 5", 255},
     {"COMPOUND", "Compound", 255},
     {"MASS", "Mass or Formula", 255},
+    {"ION_MODE", "Ion Mode", 32}, // "ESP" or "APcI"; empty: the method's
+    {"POLARITY", "Polarity", 32}, // "+", "-" or "+/-" for both; empty: the method's
 };
 const int CSampleList::m_nSLFieldDefs =
     static_cast<int>(sizeof(CSampleList::m_SampleListDefinition) / sizeof(CSampleList::m_SampleListDefinition[0]));

@@ -259,7 +259,7 @@ TEST(FileDialogs, DataTypeFollowsTheChosenFile)
 
 TEST(SampleList, FieldIndicesAndOutOfRangeAccess)
 {
-    EXPECT_EQ(CSampleList::GetFieldIndex("FILE_NAME") * 1000 + CSampleList::GetFieldIndex("MASS"),
+    EXPECT_EQ(CSampleList::GetFieldIndex("FILE_NAME") * 1000 + CSampleList::GetFieldIndex("POLARITY"),
               CSampleList::m_nSLFieldDefs - 1);
     EXPECT_EQ(CSampleList::GetFieldIndex("sample_group") + CSampleList::GetFieldIndex(nullptr), -2);
 
