@@ -281,9 +281,12 @@ TEST_F(FinalQuanMethods, BestPeakPerRecordNarrowsOnlyInsideTheSpan)
     fs::remove(database);
     EXPECT_EQ(ModifyFinalQuanMethods(1, options_, nullptr, list_.get(), params_, methods), 0);
     options_.m_GroupArrays[3].Add(CGroup("Plasma", 1));
-    for (int i = 0; i < 3; ++i)
+    options_.m_GroupArrays[3].Add(CGroup("Plasma", 1));
+    options_.m_GroupArrays[3][4].Add(1);
+    for (int i = 0; i < 4; ++i)
         methods.Add(methods[0]);
     EXPECT_EQ(ModifyFinalQuanMethods(3, options_, nullptr, list_.get(), params_, methods), 0);
+    EXPECT_EQ(ModifyFinalQuanMethods(4, options_, nullptr, list_.get(), params_, methods), 0) << "row 2 alone";
     EXPECT_EQ(ModifyFinalQuanMethods(0, options_, nullptr, nullptr, params_, methods), 0);
     EXPECT_EQ(ModifyFinalQuanMethods(2, options_, nullptr, list_.get(), params_, methods), 1);
 }
@@ -311,6 +314,7 @@ TEST(FinalQuanMethodsOnAFailingHost, AWriteBelowRecordOneIsAFailure)
     EXPECT_CALL(mock, MethodWriteRecord(_, -1, _, 0, 0)).WillOnce(Return(1)).WillOnce(Return(0));
     EXPECT_CALL(mock, DmDB3Close).Times(2); // the template's and the method's
     EXPECT_EQ(CreateFinalQuanMethods(0, options, &list, params, kSpan, methods), 0);
+    EXPECT_EQ(CreateFinalQuanMethods(0, options, &list, nullptr, kSpan, methods), 0);
     EXPECT_EQ(methods.GetSize(), 0);
 
     // The host fails the rewrite of a narrowed record with -1, and with the measurement it is asked

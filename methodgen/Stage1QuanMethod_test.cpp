@@ -81,6 +81,7 @@ TEST(Stage1QuanMethod, WritesOneRecordPerFunctionAndFailsOnAFailedAppend)
     // A span not above 0 creates nothing, and no record gets no template: no more host calls.
     options.m_fStage1QuanValue = 0.0f;
     EXPECT_EQ(CreateStage1QuanMethod("C:\\y", "1.0", 1, options, "", 4) + GetTemplateMethRec(1, "C:\\t", nullptr), 0);
+    EXPECT_EQ(GetTemplateMethRec(0, "C:\\t", &record), 0) << "the default record is not the template's";
 
     // The master-method entry points do nothing yet, and say they succeeded.
     CStringArray methods;
