@@ -11,6 +11,7 @@
 // the peak-shape file and the model's output settings describe the real host's profile output,
 // which the engine never asks for.
 #include "kelvane/KelvaneHost.h"
+#include "kelvane/InstrumentModel.h"
 
 #include <IsoSpec++/isoSpec++.h>
 // element_tables.h needs the export macros that isoSpec++.h brings in first.
@@ -378,5 +379,17 @@ void KelvaneHost::cfree_ordered_clust(tag_ORDERED_CLUST& list)
 {
     delete[] list.pClusters;
     list = tag_ORDERED_CLUST();
+}
+
+std::vector<detail::IsotopePeak> detail::formulaIsotopes(std::string_view formula, double resolution)
+{
+    std::vector<IsotopePeak> out;
+    const std::optional<Composition> atoms = FormulaParser(formula).parse();
+    std::optional<std::vector<Peak>> found = atoms ? isotopologues(*atoms) : std::nullopt;
+    if (!found || !(resolution > 0.0))
+        return out;
+    for (const Peak& p : merge(std::move(*found), resolution))
+        out.push_back({p.mass, p.abundance});
+    return out;
 }
 } // namespace kelvane
