@@ -280,7 +280,8 @@ std::vector<detail::IsotopePeak> neutralPeaks(const std::string& massText, bool&
 }
 
 // Products of a precursor at m/z precursor: 2 to 6 fragments, each with its own breakdown curve.
-// Optima follow 0.035 eV per m/z unit, higher for fragments that lose more of the ion.
+// Optima follow 0.035 eV per m/z unit, higher by up to 15 eV for fragments that lose more of the
+// ion: breaking off a small piece takes less energy than breaking the ion apart.
 void addProducts(Ion& ion, std::uint64_t hash)
 {
     Random random(mix(hash, kProductStream + ion.adduct));
@@ -308,9 +309,11 @@ void addProducts(Ion& ion, std::uint64_t hash)
             const double lost = (p - mz) / p;
             Product product;
             product.mz = mz;
-            product.ceOptimum = clip(0.035 * p + 7.0 * random.normal() + 15.0 * (lost - 0.5), 2.0, 80.0);
+            product.ceOptimum = clip(0.035 * p + 7.0 * random.normal() + 15.0 * lost, 2.0, 80.0);
             product.ceSigma = random.uniform(6.0, 12.0);
-            product.yield = random.uniform(0.05, 1.0);
+            // Product-ion spectra usually have one base peak: the first fragment drawn is it, the
+            // others reach at most 60% of it.
+            product.yield = ion.products.empty() ? 1.0 : random.uniform(0.05, 0.6);
             ion.products.push_back(product);
             break;
         }

@@ -173,7 +173,9 @@ TEST(InstrumentModel, OptimaFollowTheRegressions)
         cone /= kCompoundsDrawn;
         EXPECT_NEAR(cone, 0.0, 3.0);
         EXPECT_NEAR(std::sqrt(coneSquares / kCompoundsDrawn - cone * cone), 13.0, 3.0) << "scatter of the optima";
-        EXPECT_NEAR(energy / kCompoundsDrawn, 0.0, 3.0);
+        // Above the bare regression by the share of the ion each best product loses (up to 15 eV).
+        EXPECT_GT(energy / kCompoundsDrawn, 2.0);
+        EXPECT_LT(energy / kCompoundsDrawn, 12.0);
     }
 }
 

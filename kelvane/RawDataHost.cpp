@@ -162,9 +162,10 @@ bool combineScans(const RawFunction& function, const CombineWindows& windows, st
 
     mz.assign(axis.begin(), axis.end());
     intensity.resize(axis.size());
-    const double scale = backgroundScans ? static_cast<double>(peakScans) / static_cast<double>(backgroundScans) : 0.0;
+    const double peakScale = 1.0 / static_cast<double>(peakScans);
+    const double backgroundScale = backgroundScans ? 1.0 / static_cast<double>(backgroundScans) : 0.0;
     for (std::size_t i = 0; i < axis.size(); ++i)
-        intensity[i] = static_cast<float>(std::max(0.0, peak[i] - scale * background[i]));
+        intensity[i] = static_cast<float>(std::max(0.0, peakScale * peak[i] - backgroundScale * background[i]));
     return true;
 }
 } // namespace detail

@@ -87,9 +87,10 @@ struct CombineWindows
 /// keeps, and above the single-precision rounding of m/z values up to several thousand.
 constexpr double kCombineMzTolerance = 0.01;
 
-/// The background-subtracted combination of the scans of function: the sum of the peak window's
-/// scans less (number of peak scans) times the mean of the background windows' scans (a scan in
-/// both windows counts twice), point by point, negative results cut to 0. Windows are clipped to
+/// The background-subtracted combination of the scans of function: the mean of the peak window's
+/// scans less the mean of the background windows' scans (a scan in both windows counts twice),
+/// point by point, negative results cut to 0. A mean, not a sum, so that spectra combined over
+/// peaks of different widths (one per ramp step) compare as responses. Windows are clipped to
 /// the function's scans. The m/z axis is the scans' own when they all share one; otherwise their
 /// values merged, a value within kCombineMzTolerance of the first of a group joining that group,
 /// which lies at the mean of its values. Returns false when the clipped peak window is empty.

@@ -195,7 +195,7 @@ TEST_F(RawDataTest, HandleLifeCycle)
     EXPECT_EQ(host_.DmRawScansInFunction(path), 0);
 }
 
-TEST_F(RawDataTest, CombineSubtractsTheMeanBackgroundFromThePeakSum)
+TEST_F(RawDataTest, CombineSubtractsTheMeanBackgroundFromThePeakMean)
 {
     tag_HXRAWFILE path = pathForm(sample(), 2);
     const auto combine = [&](std::array<int, 6> windows) {
@@ -205,10 +205,10 @@ TEST_F(RawDataTest, CombineSubtractsTheMeanBackgroundFromThePeakSum)
         return readAndRelease(host_.Combine(0, 0, path, path, params, 0));
     };
     const std::pair<std::array<int, 6>, Points> cases[] = {
-        {{5, 3, 1, 2, 9, 2}, {{100.0f, 1.5f}, {200.0f, 15.0f}}},  // peak 5-7 sums 18; background 1-2, 9-10: 5.5
+        {{5, 3, 1, 2, 9, 2}, {{100.0f, 0.5f}, {200.0f, 5.0f}}},   // peak 5-7: 6; background 1-2, 9-10: 5.5
         {{1, 1, 8, 3, 8, 0}, {{100.0f, 0.0f}, {200.0f, 0.0f}}},   // background above the peak: cut to 0
-        {{2, 2, 0, 0, 11, 4}, {{100.0f, 5.0f}, {200.0f, 50.0f}}}, // no background scans
-        {{0, 3, 1, 1, 0, 1}, {{100.0f, 1.0f}, {200.0f, 10.0f}}},  // scans before 1 and after 10 count nowhere
+        {{2, 2, 0, 0, 11, 4}, {{100.0f, 2.5f}, {200.0f, 25.0f}}}, // no background scans
+        {{0, 3, 1, 1, 0, 1}, {{100.0f, 0.5f}, {200.0f, 5.0f}}},   // scans before 1 and after 10 count nowhere
         {{10, 3, 8, 1, 10, 3}, {{100.0f, 1.0f}, {200.0f, 10.0f}}},
         {{11, 5, 1, 2, 3, 2}, {}}, // an empty peak window: no spectrum
         {{4, 0, 1, 2, 3, 2}, {}},
@@ -216,6 +216,7 @@ TEST_F(RawDataTest, CombineSubtractsTheMeanBackgroundFromThePeakSum)
     for (const auto& [windows, want] : cases)
         EXPECT_EQ(combine(windows), want) << windows[0];
     path.SetFunctionNumber(3); // m/z values within 0.01 of each other are one ion, at their mean
-    EXPECT_EQ(combine({1, 3, 0, 0, 0, 0}), (Points{{100.0f, 10.0f}, {100.2f, 1.0f}, {150.0f, 2.0f}}));
+    const auto third = [](double v) { return static_cast<float>(v / 3.0); };
+    EXPECT_EQ(combine({1, 3, 0, 0, 0, 0}), (Points{{100.0f, third(10.0)}, {100.2f, third(1.0)}, {150.0f, third(2.0)}}));
 }
 } // namespace
