@@ -1,16 +1,21 @@
 #include "apps/Commands.h"
 
 #include "groups/QuanState.h"
+#include "method/TessalyOptionsSheet.h"
 #include "kelvane/KelvaneHost.h"
 #include "platform/Ascii.h"
+#include "platform/Profile.h"
 #include "platform/WinPath.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <vector>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessaly
 {
@@ -146,5 +151,112 @@ std::unique_ptr<CSampleListMem> openSampleList(const std::string& list)
     if (!OpenUnknownSampleList(asHostPath(list).c_str(), opened, type))
         throw BadInput(sampleListError());
     return std::unique_ptr<CSampleListMem>(opened);
+}
+void addRunOptions(CLI::App& command, RunOptions& o)
+{
+    command.add_option("--compounds", o.compounds, "compound list");
+    command.add_option("--analysis", o.analysis, "analysis list");
+    command.add_flag("--no-analysis", o.noAnalysis, "optimise only, no acquisition and quantitation");
+    command.add_flag("--auto-quantify", o.autoQuantify, "integrate, calibrate and quantify");
+    command.add_option("--calibration", o.calibration, "quan calibration name");
+    command.add_option("--base-quan-method", o.baseQuanMethod, "base quan method");
+    command.add_flag("--export-lims", o.exportLims, "export the results to LIMS");
+    command.add_flag("--concatenate-group", o.concatenateGroup, "export per group to a base name");
+    command.add_option("--lims-file", o.limsFile, "LIMS export file");
+    // The counts tell an option given empty from one not given; the parser outlives the action.
+    o.preRun = command.add_option("--pre-run", o.preRunProcess, "process run before the run");
+    o.postRun = command.add_option("--post-run", o.postRunProcess, "process run after the run");
+    command.add_flag("--unattended", o.unattended, "run unattended");
+}
+
+void applyRunOptions(const RunOptions& o, const std::string& hostMethod, const std::string& hostProject,
+                     CBrenmoOptions& options)
+{
+    options.m_strMethodFile = hostMethod.c_str();
+    options.m_strCompoundList = asHostPath(o.compounds).c_str();
+    options.m_strAnalysisList = asHostPath(o.analysis).c_str();
+    options.m_bAnalysisAndQuantitation = o.noAnalysis ? 0 : 1;
+    options.m_bRunUnattended = o.unattended ? 1 : 0;
+    // Automatic quantification is asked for as a whole: integrate, calibrate and quantify.
+    options.m_bAutoQuantifySamples = o.autoQuantify ? 1 : 0;
+    options.m_bIntegrateSamples = 1;
+    options.m_bCalibrateStandards = 1;
+    options.m_bQuantifySamples = 1;
+    options.m_bExportResultsToLims = o.exportLims ? 1 : 0;
+    options.m_bConcatenateGroup = o.concatenateGroup ? 1 : 0;
+    options.m_strLimsExportFile = asHostPath(o.limsFile).c_str();
+    options.m_strQuanCalibration = o.calibration.c_str();
+    options.m_strBaseQuanMethod = asHostPath(o.baseQuanMethod).c_str();
+    options.m_bPreRun = o.preRun && o.preRun->count() > 0 ? 1 : 0;
+    options.m_strPreRunProcess = o.preRunProcess.c_str();
+    options.m_bPostRun = o.postRun && o.postRun->count() > 0 ? 1 : 0;
+    options.m_strPostRunProcess = o.postRunProcess.c_str();
+    // The project as the host holds it: the ".PRO" directory and a backslash, without which the
+    // directory itself would not count as a project.
+    CTessalyOptionsSheet::SetProjectPaths((hostProject + '\\').c_str(), options);
+}
+std::string projectOfMethod(const std::string& hostMethod)
+{
+    std::string folder = hostMethod.substr(0, hostMethod.find_last_of('\\') + 1);
+    while (!folder.empty() && folder.back() == '\\')
+    {
+        folder.pop_back();
+        const std::string_view name = std::string_view(folder).substr(folder.find_last_of('\\') + 1);
+        if (name.size() > 4 && platform::detail::equalsNoCase(name.substr(name.size() - 4), ".PRO"))
+            return folder + '\\';
+        folder.resize(folder.size() - name.size());
+    }
+    return "";
+}
+
+double lcRunTime(const CString& lcMethod)
+{
+    if (lcMethod.IsEmpty())
+        return 0.0;
+    char text[64] = {};
+    GetPrivateProfileStringA("Inlet Method", "Run Time min", "", text, sizeof text, lcMethod.GetString());
+    char* end = nullptr;
+    const double minutes = std::strtod(text, &end);
+    const bool number = text[0] != '\0' && *end == '\0' && std::isfinite(minutes);
+    return number && minutes > 0.0 && minutes <= 1e6 ? minutes : 0.0;
+}
+
+OneRowList::OneRowList(const std::string& rawHostPath)
+{
+    const std::string folder = platform::toPosixPath(platform::hostTemporaryDirectory());
+    std::string name = folder + "/tessaly-optimise-XXXXXX.csv";
+    const int fd = ::mkstemps(name.data(), 4);
+    if (fd < 0)
+        throw Failure(folder + ": the injection's sample list cannot be written there");
+    const std::string text = "FILE_NAME,FILE_TEXT\r\n\"" + rawHostPath + "\",optimise\r\n";
+    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::close(fd);
+    path_ = name;
+    if (!written)
+        throw Failure(name + ": the injection's sample list cannot be written");
+}
+
+OneRowList::~OneRowList()
+{
+    ::unlink(path_.c_str());
+}
+
+std::string OneRowList::hostPath() const
+{
+    return platform::toHostPath(path_);
+}
+namespace
+{
+std::ostream* commandErrors = &std::cerr;
+}
+
+std::ostream& errorStream()
+{
+    return *commandErrors;
+}
+
+void setErrorStream(std::ostream& err)
+{
+    commandErrors = &err;
 }
 } // namespace tessaly

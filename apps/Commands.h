@@ -12,6 +12,8 @@
 #include <string>
 
 class CSampleListMem;
+class CBrenmoOptions;
+class CString;
 
 namespace kelvane
 {
@@ -38,6 +40,8 @@ void addMassCommand(CLI::App& tessaly, Action& action);
 void addRawCommand(CLI::App& tessaly, Action& action);
 void addOptimiseCommand(CLI::App& tessaly, Action& action);
 void addFinalCommand(CLI::App& tessaly, Action& action);
+void addRunCommand(CLI::App& tessaly, Action& action);
+void addExportCommand(CLI::App& tessaly, Action& action);
 
 /// Input the driver refuses: a one-line message and exit status 2, before anything is written.
 struct BadInput : std::runtime_error
@@ -84,6 +88,65 @@ std::string asHostPath(const std::string& path);
 /// database (.spl), a loaded list (.olb, .sdb) or a formatted list (anything else). Throws BadInput
 /// with the host's reason when it does not open.
 std::unique_ptr<CSampleListMem> openSampleList(const std::string& list);
+
+/// The run options a run takes, as method validate checks them and run uses them: the lists and
+/// what the run does after the optimisation.
+struct RunOptions
+{
+    std::string compounds;
+    std::string analysis;
+    bool noAnalysis = false;
+    bool autoQuantify = false;
+    bool exportLims = false;
+    bool concatenateGroup = false;
+    bool unattended = false;
+    std::string limsFile;
+    std::string calibration;
+    std::string baseQuanMethod;
+    std::string preRunProcess;
+    std::string postRunProcess;
+    CLI::Option* preRun = nullptr; // given, even with an empty process
+    CLI::Option* postRun = nullptr;
+};
+
+/// Adds the run options to command.
+void addRunOptions(CLI::App& command, RunOptions& o);
+
+/// Fills options from o (POSIX paths made host paths), records hostMethod as the method file, and
+/// sets the project paths of the project at hostProject (a host path without a trailing
+/// backslash).
+void applyRunOptions(const RunOptions& o, const std::string& hostMethod, const std::string& hostProject,
+                     CBrenmoOptions& options);
+
+/// The project that holds the method at hostMethod: the nearest of its folders whose name ends in
+/// ".PRO" (in any case), as a host path ending in a backslash; empty when there is none.
+std::string projectOfMethod(const std::string& hostMethod);
+
+/// The run time in minutes of the LC method at the host path lcMethod: "Run Time min" of its
+/// "[Inlet Method]"; 0 when the file, the key or a number from above 0 to 1e6 is missing.
+double lcRunTime(const CString& lcMethod);
+
+/// The host measures an injection through a row of a sample list: a one-row list naming the raw
+/// data, in the temporary directory, removed when the object goes.
+class OneRowList
+{
+  public:
+    /// Writes the list; throws Failure when it cannot.
+    explicit OneRowList(const std::string& rawHostPath);
+    ~OneRowList();
+    OneRowList(const OneRowList&) = delete;
+    OneRowList& operator=(const OneRowList&) = delete;
+
+    std::string hostPath() const;
+
+  private:
+    std::string path_;
+};
+
+/// Where a command shows progress and warnings: the driver's error stream while a command runs.
+std::ostream& errorStream();
+/// Makes err the error stream of the command about to run.
+void setErrorStream(std::ostream& err);
 
 /// The installed Kelvane host stand-in; throws Failure when another host is installed.
 kelvane::KelvaneHost& standIn();

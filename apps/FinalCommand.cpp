@@ -44,22 +44,6 @@ std::string_view trimmed(std::string_view text)
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-// The project that holds the method: the nearest of its folders whose name ends in ".PRO" (in any
-// case), as a host path ending in a backslash; empty when there is none.
-std::string projectOf(const std::string& hostMethod)
-{
-    std::string folder = hostMethod.substr(0, hostMethod.find_last_of('\\') + 1);
-    while (!folder.empty() && folder.back() == '\\')
-    {
-        folder.pop_back();
-        const std::string_view name = std::string_view(folder).substr(folder.find_last_of('\\') + 1);
-        if (name.size() > 4 && platform::detail::equalsNoCase(name.substr(name.size() - 4), ".PRO"))
-            return folder + '\\';
-        folder.resize(folder.size() - name.size());
-    }
-    return "";
-}
-
 // The 1-based ramp step at which the optimisation reports value: the first of the steps an
 // injection acquires whose ramp value, truncated and never beyond the end as the optimisation
 // computes it, equals value; 0 when none does. Compared as doubles, so a ramp beyond the int range
@@ -73,20 +57,6 @@ int rampStep(int value, double start, double step, double end)
             return k;
     }
     return 0;
-}
-
-// The run time in minutes of an LC method: "Run Time min" of its "[Inlet Method]"; 0 when the
-// file, the key or a number in range is missing.
-double runTimeOf(const CString& lcMethod)
-{
-    if (lcMethod.IsEmpty())
-        return 0.0;
-    char text[64] = {};
-    GetPrivateProfileStringA("Inlet Method", "Run Time min", "", text, sizeof text, lcMethod.GetString());
-    char* end = nullptr;
-    const double minutes = std::strtod(text, &end);
-    return text[0] != '\0' && *end == '\0' && std::isfinite(minutes) && minutes > 0.0 && minutes <= kMaxSpan ? minutes
-                                                                                                             : 0.0;
 }
 
 int writeFinalMethod(const FinalArguments& a, std::ostream& out)
@@ -106,7 +76,7 @@ int writeFinalMethod(const FinalArguments& a, std::ostream& out)
     // A run that analyses never overwrites a final method: the engine then picks a free name.
     options.m_bAnalysisAndQuantitation = 1;
     options.m_bRunUnattended = 1;
-    const std::string project = projectOf(methodHost);
+    const std::string project = projectOfMethod(methodHost);
     options.m_strProject = project.c_str();
 
     const std::unique_ptr<CSampleListMem> list = openSampleList(a.analysis);
@@ -120,7 +90,7 @@ int writeFinalMethod(const FinalArguments& a, std::ostream& out)
                         : groups.GetSize() == 1 ? "1 group"
                                                 : std::to_string(groups.GetSize()) + " groups (numbered from 1)"));
 
-    const double width = a.span > 0.0 ? a.span : runTimeOf(options.m_strStage2LCMethod);
+    const double width = a.span > 0.0 ? a.span : lcRunTime(options.m_strStage2LCMethod);
     if (!(width > 0.0))
         throw BadInput(a.method + ": its stage-2 LC method \"" + options.m_strStage2LCMethod.str() +
                        "\" gives no \"Run Time min\" above 0 in [Inlet Method]; give --span MINUTES");

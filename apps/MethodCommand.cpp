@@ -112,20 +112,7 @@ struct ValidateArguments
 {
     std::string method;
     std::string project;
-    std::string compounds;
-    std::string analysis;
-    bool noAnalysis = false;
-    bool autoQuantify = false;
-    bool exportLims = false;
-    bool concatenateGroup = false;
-    bool unattended = false;
-    std::string limsFile;
-    std::string calibration;
-    std::string baseQuanMethod;
-    bool preRun = false; // --pre-run given, even with an empty process
-    std::string preRunProcess;
-    bool postRun = false;
-    std::string postRunProcess;
+    RunOptions run;
 };
 
 // The host path of a project directory, without a trailing backslash.
@@ -144,30 +131,7 @@ int validate(const ValidateArguments& a, std::ostream& out)
     CBrenmoOptions options;
     const CString method = asHostPath(a.method).c_str();
     options = CTessalyOptionsSheet::OpenFile(method);
-    options.m_strMethodFile = method;
-    options.m_strCompoundList = asHostPath(a.compounds).c_str();
-    options.m_strAnalysisList = asHostPath(a.analysis).c_str();
-    options.m_bAnalysisAndQuantitation = a.noAnalysis ? 0 : 1;
-    options.m_bRunUnattended = a.unattended ? 1 : 0;
-    // Automatic quantification is asked for as a whole: integrate, calibrate and quantify.
-    options.m_bAutoQuantifySamples = a.autoQuantify ? 1 : 0;
-    options.m_bIntegrateSamples = 1;
-    options.m_bCalibrateStandards = 1;
-    options.m_bQuantifySamples = 1;
-    options.m_bExportResultsToLims = a.exportLims ? 1 : 0;
-    options.m_bConcatenateGroup = a.concatenateGroup ? 1 : 0;
-    options.m_strLimsExportFile = asHostPath(a.limsFile).c_str();
-    options.m_strQuanCalibration = a.calibration.c_str();
-    options.m_strBaseQuanMethod = asHostPath(a.baseQuanMethod).c_str();
-    options.m_bPreRun = a.preRun ? 1 : 0;
-    options.m_strPreRunProcess = a.preRunProcess.c_str();
-    options.m_bPostRun = a.postRun ? 1 : 0;
-    options.m_strPostRunProcess = a.postRunProcess.c_str();
-
-    // The project as the host holds it: the ".PRO" directory and a backslash, without which the
-    // directory itself would not count as a project.
-    CTessalyOptionsSheet::SetProjectPaths((projectHostPath(a.project) + '\\').c_str(), options);
-
+    applyRunOptions(a.run, method.GetString(), projectHostPath(a.project), options);
     CString messages;
     const int valid = CTessalyOptionsSheet::Validate(messages, options);
     out << messages.GetString();
@@ -218,24 +182,8 @@ void addMethodCommand(CLI::App& tessaly, Action& action)
                     "when valid (warnings only), 1 on errors");
     auto v = std::make_shared<ValidateArguments>();
     addMethodAndProject(*command, *v);
-    command->add_option("--compounds", v->compounds, "compound list");
-    command->add_option("--analysis", v->analysis, "analysis list");
-    command->add_flag("--no-analysis", v->noAnalysis, "optimise only, no acquisition and quantitation");
-    command->add_flag("--auto-quantify", v->autoQuantify, "integrate, calibrate and quantify");
-    command->add_option("--calibration", v->calibration, "quan calibration name");
-    command->add_option("--base-quan-method", v->baseQuanMethod, "base quan method");
-    command->add_flag("--export-lims", v->exportLims, "export the results to LIMS");
-    command->add_flag("--concatenate-group", v->concatenateGroup, "export per group to a base name");
-    command->add_option("--lims-file", v->limsFile, "LIMS export file");
-    CLI::Option* preRun = command->add_option("--pre-run", v->preRunProcess, "process run before the run");
-    CLI::Option* postRun = command->add_option("--post-run", v->postRunProcess, "process run after the run");
-    command->add_flag("--unattended", v->unattended, "run unattended");
-    // The counts tell an option given empty from one not given; the parser outlives the action.
-    onParsed(*command, action, [v, preRun, postRun](std::ostream& out) {
-        v->preRun = preRun->count() > 0;
-        v->postRun = postRun->count() > 0;
-        return validate(*v, out);
-    });
+    addRunOptions(*command, v->run);
+    onParsed(*command, action, [v](std::ostream& out) { return validate(*v, out); });
 
     command = method->add_subcommand("move", "rewrites the method's tune, quan and LC method paths into the project");
     auto m = std::make_shared<ValidateArguments>();

@@ -33,41 +33,6 @@ struct OptimiseOptions
     int coneVoltage = 0;
 };
 
-// The host measures an injection through a row of a sample list: a one-row list naming the raw
-// data, in the temporary directory, removed when the step is over.
-class OneRowList
-{
-  public:
-    explicit OneRowList(const std::string& rawHostPath)
-    {
-        const std::string folder = platform::toPosixPath(platform::hostTemporaryDirectory());
-        std::string name = folder + "/tessaly-optimise-XXXXXX.csv";
-        const int fd = ::mkstemps(name.data(), 4);
-        if (fd < 0)
-            throw Failure(folder + ": the injection's sample list cannot be written there");
-        const std::string text = "FILE_NAME,FILE_TEXT\r\n\"" + rawHostPath + "\",optimise\r\n";
-        const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-        ::close(fd);
-        path_ = name;
-        if (!written)
-            throw Failure(name + ": the injection's sample list cannot be written");
-    }
-    ~OneRowList()
-    {
-        ::unlink(path_.c_str());
-    }
-    OneRowList(const OneRowList&) = delete;
-    OneRowList& operator=(const OneRowList&) = delete;
-
-    std::string hostPath() const
-    {
-        return platform::toHostPath(path_);
-    }
-
-  private:
-    std::string path_;
-};
-
 void printRecord(const tag_SCAN_PARAMS& p, std::ostream& out)
 {
     char line[256];

@@ -12,7 +12,7 @@ namespace
 // The driver's commands, in the order --help lists them.
 constexpr AddCommand kCommands[] = {
     addMethodCommand, addGroupsCommand, addQuanCommand, addSampleListCommand, addMethodDbCommand, addTuneCommand,
-    addMassCommand, addRawCommand, addOptimiseCommand, addFinalCommand,
+    addMassCommand, addRawCommand, addOptimiseCommand, addFinalCommand, addRunCommand, addExportCommand,
 };
 
 // The command words that lead to command, "method show"; empty for the driver itself.
@@ -109,6 +109,7 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     // The engine's message boxes reach the person at the terminal as lines on the error stream.
     ConsoleUserInterface console(err);
     platform::ScopedUserInterface shownOnConsole(console);
+    setErrorStream(err);
     return action(out);
 }
 } // namespace

@@ -122,7 +122,7 @@ TEST(ResultsTable, WritesTheRunsFormatsThatReadBackAsTheRows)
 
 // The example project copied to C:\Projects\Demo.PRO, whose analysis list has the groups PLASMA
 // (rows 1 to 4), SCREEN URINE (5 to 7) and the unlabelled row 8. Its method is MS/MS with the
-// collision energy ramp 10, 14, ... 38 (then 40) and a stage-2 LC method of 5 minutes.
+// collision energy ramp 5, 10, ... 40 and a stage-2 LC method of 5 minutes.
 class TessalyFinal : public tests::DriverTest
 {
   protected:
@@ -146,8 +146,8 @@ class TessalyFinal : public tests::DriverTest
     // 1); a later result of row 2's compound is not its first ok one.
     const std::string results_ =
         write("results.tsv", kHeader + "Solvent blank\tfailed\t\t\t\t\t\t\t\n"
-                                       "Calibration standard 1 ng/mL\tok\t195.0877\t138.066\t30\t22\t5\tESP\t+\n"
-                                       "Calibration standard 10 ng/mL\tok\t152.071\t110.06\t25\t38\t4\tESP\t+\n"
+                                       "Calibration standard 1 ng/mL\tok\t195.0877\t138.066\t30\t20\t5\tESP\t+\n"
+                                       "Calibration standard 10 ng/mL\tok\t152.071\t110.06\t25\t40\t4\tESP\t+\n"
                                        "Quality control low\tok\t181.1\t120.2\t20\t23\t3\tESP\t+\n"
                                        "Calibration standard 1 ng/mL\tok\t1\t1\t1\t10\t9\tESP\t+\n");
     // The printed records of results_ in group 1, each ending in the "Use Reference" and
@@ -229,7 +229,7 @@ TEST_F(TessalyFinal, RefusesBeforeWritingAnything)
 TEST_F(TessalyFinal, MsOnlyMethodsTakeTheConeVoltageStepAndTheParentMass)
 {
     ASSERT_EQ(tessaly({"method", "set", method_, "MSMS=0"}).status, 0);
-    const std::string table = write("ms.tsv", kHeader + "Solvent blank\tok\t195.0877\t\t30\t0\t5\tESP\t+\n");
+    const std::string table = write("ms.tsv", kHeader + "Solvent blank\tok\t195.0877\t\t40\t0\t5\tESP\t+\n");
     const Result r = final(table, {"--span", "3"});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto noResult = [&](const char* row) { return std::string(row) + ": no ok result in " + table + "\n"; };
