@@ -33,9 +33,6 @@ struct FinalArguments
     double span = 0.0;          // 0: the run time of the method's stage-2 LC method
 };
 
-// The longest time span taken, as for the other commands: the method records hold it in floats.
-constexpr double kMaxSpan = 1e6;
-
 std::string_view trimmed(std::string_view text)
 {
     const auto first = text.find_first_not_of(" \t");
