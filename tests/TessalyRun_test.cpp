@@ -195,6 +195,28 @@ TEST_F(TessalyRun, AFailedOrInterruptedRunPutsTheTuneBackAndLeavesNothingTempora
     EXPECT_EQ(tessaly({"tune", "show"}).out, "No tune is loaded\n");
 }
 
+TEST_F(TessalyRun, AMeasuredSeriesDecidesTheDaughterAndItsEnergy)
+{
+    // Caffeine's [M+H]+ fragments as measured: 138.066 is strongest at 20 eV and the most intense
+    // product; 110.071 rises later but never reaches it.
+    fs::create_directories(path("spectra"));
+    write("spectra/Caffeine.tsv", "precursor_mz\tcollision_energy\tmz\tintensity\n"
+                                  "195.088\t10\t195.088\t1000\n195.088\t10\t138.066\t200\n"
+                                  "195.088\t20\t195.088\t400\n195.088\t20\t138.066\t800\n195.088\t20\t110.071\t100\n"
+                                  "195.088\t30\t195.088\t50\n195.088\t30\t138.066\t700\n195.088\t30\t110.071\t500\n"
+                                  "195.088\t40\t138.066\t150\n195.088\t40\t110.071\t300\n");
+    write("Projects/Demo.PRO/SampleDB/Compounds.csv", "FILE_NAME,FILE_TEXT,MASS\nOpt01,Caffeine,C8H10N4O2\n");
+    const Result r = run({"--no-analysis", "--spectra", path("spectra")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    tessaly::ResultsTable table;
+    std::string error;
+    ASSERT_TRUE(tessaly::readResultsTable(r.out, "run", table, error)) << error;
+    ASSERT_EQ(table.rows.size(), 1u);
+    EXPECT_DOUBLE_EQ(table.rows[0].daughterMz, 138.066);
+    EXPECT_NEAR(table.rows[0].collisionEnergy, 20, 5) << r.out;
+    EXPECT_NEAR(readTruth(read(project_ + "/Data/truth.tsv")).at("Caffeine").daughterMz, 138.066, 0.001);
+}
+
 TEST_F(TessalyRun, NinetySixGeneratedCompoundsAgreeWithTheTruth)
 {
     // Ramps wide enough for the optima of m/z 150 to 900: cone voltage 20 to 160 V and collision
