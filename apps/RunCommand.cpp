@@ -587,15 +587,15 @@ void Run::finishTable()
         rows.push_back(r);
         atEdge.push_back(c.report.atEdge);
         report_.compounds.push_back(c.report);
+        // The truth in the polarity the compound ended in; one tried in both and failed in both is
+        // told in the positive one.
         if (c.usable)
-            for (const tag_IONMODEOPT polarity : {IONMODEOPT_POSITIVE, IONMODEOPT_NEGATIVE})
-                if (p.IonModeOpt == polarity || (!r.ok && (c.params.IonModeOpt == IONMODEOPT_BOTH || polarity == IONMODEOPT_POSITIVE)))
-                {
-                    tag_SCAN_PARAMS q = p;
-                    q.IonModeOpt = polarity;
-                    truths.push_back(model_->truth(c.name, c.massText, sourceOf(q)));
-                    break;
-                }
+        {
+            tag_SCAN_PARAMS q = p;
+            if (q.IonModeOpt != IONMODEOPT_NEGATIVE)
+                q.IonModeOpt = IONMODEOPT_POSITIVE;
+            truths.push_back(model_->truth(c.name, c.massText, sourceOf(q)));
+        }
     }
     std::string error;
     const std::string truthFile = platform::toPosixPath(project_ + "Data\\truth.tsv");
