@@ -1,6 +1,8 @@
 // Dispatch of the platform's window functions to the installed user-interface service.
 #include "platform/UserInterface.h"
 
+#include "platform/Dialog.h"
+
 namespace platform
 {
 namespace
@@ -61,6 +63,12 @@ BOOL SetWindowTextA(HWND hWnd, LPCSTR lpString)
 {
     try
     {
+        // A window of the dialog layer keeps its own text; the service hears of the others.
+        if (CWnd* window = CWnd::FromHandle(hWnd))
+        {
+            window->SetWindowText(lpString);
+            return TRUE;
+        }
         return platform::currentService().setWindowText(hWnd, platform::orEmpty(lpString)) ? TRUE : FALSE;
     }
     catch (...)
