@@ -1,4 +1,5 @@
 #include "platform/Dialog.h"
+#include "platform/PropertySheet.h"
 
 #include "platform/DataExchange.h"
 #include "platform/DialogTemplate.h"
