@@ -98,19 +98,8 @@ std::vector<double> rampValues(double start, double step, double end)
     return values;
 }
 
-// The candidate ions plotted in the report, by polarity.
-struct Adduct
-{
-    const char* label;
-    double shift;
-    bool negative;
-};
-constexpr Adduct kAdducts[] = {
-    {"[M+H]+", 1.007276, false},
-    {"[M+Na]+", 22.989218, false},
-    {"[M+NH4]+", 18.033823, false},
-    {"[M-H]-", -1.007276, true},
-};
+// Positions in the method's adduct set: 0-2 negative-mode adducts, the rest positive-mode ones.
+constexpr int kFirstPositiveAdduct = 3;
 
 // The greatest summed intensity within 0.5 of mz in any scan of each function, in function order.
 std::vector<double> responseAcross(const kelvane::RawData& data, double mz)
@@ -347,13 +336,18 @@ void Run::optimiseParents(Progress& progress, std::size_t& done)
                 const OneRowList list(raw);
                 if (!GetMaxScanParent(raw.c_str(), p, options_, list.hostPath().c_str(), 1))
                     p.nMaxFunction = -1;
-                // The report's curves: each candidate ion of the polarity across the steps.
-                for (const Adduct& adduct : kAdducts)
-                    if (adduct.negative == (polarity == IONMODEOPT_NEGATIVE))
+                // The report's curves: each ion the engine searched for, the method's allowed
+                // adducts of the polarity, across the steps.
+                const bool negative = polarity == IONMODEOPT_NEGATIVE;
+                const CAdducts& adducts = options_.m_Adducts;
+                for (int a = negative ? 0 : kFirstPositiveAdduct;
+                     a < (negative ? kFirstPositiveAdduct : adducts.m_nAdducts) && a < adducts.m_nAdducts; ++a)
+                    if (adducts.m_ppAdducts[a]->Allowed())
                     {
-                        const double mz = c.baseMass + adduct.shift;
-                        c.report.parentCurves.push_back({std::string(adduct.label) + " " + fixed(mz, 3), mz,
-                                                         responseAcross(data, mz)});
+                        const double mz = c.baseMass + adducts.m_ppAdducts[a]->Mass();
+                        const std::string label = "[" + adducts.m_ppAdducts[a]->m_strName.str() + "]" +
+                                                  (negative ? "-" : "+");
+                        c.report.parentCurves.push_back({label + " " + fixed(mz, 3), mz, responseAcross(data, mz)});
                     }
             }
             if (p.nMaxFunction >= 0 && (best.nMaxFunction < 0 || p.fResponse > best.fResponse))

@@ -130,29 +130,6 @@ TEST(InstrumentModel, InjectionsPeakAtTheTruth)
     }
 }
 
-TEST(InstrumentModel, FormulaIonsSitOnTheMostAbundantIsotope)
-{
-    InstrumentModel model(1);
-    // Caffeine's monoisotopic peak is its tallest; a heavy peptide's is not.
-    const struct
-    {
-        const char* formula;
-        bool monoisotopicTallest;
-    } cases[] = {{"C8H10N4O2", true}, {"C150H230N40O45S2", false}};
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.formula);
-        const auto peaks = kelvane::detail::formulaIsotopes(c.formula, 0.5);
-        ASSERT_FALSE(peaks.empty());
-        const auto tallest = *std::max_element(peaks.begin(), peaks.end(),
-                                               [](const auto& a, const auto& b) { return a.abundance < b.abundance; });
-        EXPECT_EQ(tallest.mass == peaks.front().mass, c.monoisotopicTallest);
-        const CompoundTruth t = model.truth("F", c.formula, kEsiNegative);
-        EXPECT_EQ(t.adduct, "[M-H]-");
-        EXPECT_NEAR(t.parentMz, tallest.mass - 1.00728, 1e-6);
-    }
-}
-
 TEST(InstrumentModel, OptimaFollowTheRegressions)
 {
     InstrumentModel model(99);
@@ -227,22 +204,6 @@ TEST(InstrumentModel, RefusesWhatItCannotModel)
     }
 }
 
-TEST(InstrumentModel, RawDataFilesKeepAnInjection)
-{
-    testkit::TempDir dir;
-    InstrumentModel model(11);
-    const CompoundTruth t = model.truth("Caffeine", "C8H10N4O2", kEsiPositive);
-    for (const RawData& data : {model.parentInjection("Caffeine", "C8H10N4O2", kEsiPositive, {10, 25, 40}),
-                                model.daughterInjection("Caffeine", "C8H10N4O2", kEsiPositive, t.parentMz, 30, {5, 20})})
-    {
-        std::string error;
-        ASSERT_TRUE(kelvane::writeRawData(dir.file("Opt.RAW"), data, error)) << error;
-        RawData back;
-        ASSERT_TRUE(kelvane::readRawData(dir.file("Opt.RAW"), back, error)) << error;
-        EXPECT_EQ(scansOf(back), scansOf(data));
-    }
-}
-
 TEST(InstrumentModel, AnalysisPeaksOnlyInMatchingTransitions)
 {
     InstrumentModel model(21);
@@ -291,22 +252,6 @@ TEST(InstrumentModel, AnalysisPeaksOnlyInMatchingTransitions)
     const RawData two = model.analysisInjection({{"A", "C17H19NO3", 2.0}}, transitions, kEsiPositive, runTime);
     EXPECT_NEAR(apex(chromatogram(two, transitions[1])).second / apex(precursor).second, 2.0, 0.3);
     EXPECT_LT(apex(chromatogram(two, transitions[2])).second, 500.0);
-}
-
-TEST(InstrumentModel, WritesTruth)
-{
-    testkit::TempDir dir;
-    std::string error;
-    const std::vector<CompoundTruth> rows{{"Caffeine", true, "[M+H]+", 195.08765, 38.25, 138.0666, 21.04},
-                                          {"Eicosane", false, "", 0, 0, 0, 0}};
-    ASSERT_TRUE(kelvane::writeTruth(dir.file("truth.tsv"), rows, error)) << error;
-    EXPECT_EQ(testkit::readText(dir.file("truth.tsv")),
-              "compound\tadduct\tparent_mz\tcone_voltage\tdaughter_mz\tcollision_energy\n"
-              "Caffeine\t[M+H]+\t195.088\t38.2\t138.067\t21.0\n"
-              "Eicosane\t\t\t\t\t\n");
-    EXPECT_FALSE(kelvane::writeTruth(dir.file("truth.tsv"), {{"A\tB", false, "", 0, 0, 0, 0}}, error));
-    EXPECT_EQ(error, dir.file("truth.tsv") + ": compound name \"A\tB\" holds a tab or line break");
-    EXPECT_FALSE(kelvane::writeTruth(dir.file("missing/truth.tsv"), rows, error));
 }
 
 // ---- Measured series --------------------------------------------------------------------------

@@ -129,7 +129,7 @@ tessaly::RunReport sampleRun()
     return run;
 }
 
-TEST(RunReport, IsOneWellFormedSelfContainedPage)
+TEST(RunReport, IsOneSelfContainedEscapedPageWithEveryCurveAndOptimum)
 {
     const std::string html = tessaly::writeReportHtml(sampleRun());
     // Kept beside the test so a person can open it and look.
@@ -145,22 +145,16 @@ TEST(RunReport, IsOneWellFormedSelfContainedPage)
     // Plots: both of the first compound, the second's cone voltage only (MS only), both of the
     // single-step one, the candidates of the failed compound that were seen, and the last one's.
     EXPECT_EQ(count(html, "<svg"), 7u);
-}
 
-TEST(RunReport, EscapesEveryTextFromTheRun)
-{
-    const std::string html = tessaly::writeReportHtml(sampleRun());
+    // Every text from the run is escaped.
     EXPECT_EQ(count(html, "<b>"), 0u);
     EXPECT_EQ(count(html, "<co>"), 0u);
     EXPECT_GE(count(html, "&lt;b&gt;&amp;&quot;x&quot;"), 3u); // summary, card, final method
     EXPECT_GE(count(html, "PLASMA &amp; &lt;co&gt;"), 1u);
     EXPECT_GE(count(html, "Demo &amp; &lt;1&gt;.tym"), 1u);
     EXPECT_GE(count(html, "212.114 &#39;a&#39;"), 2u); // legend and the curve's tooltip
-}
 
-TEST(RunReport, ShowsEveryCurveTheOptimaAndWhyAPlotIsMissing)
-{
-    const std::string html = tessaly::writeReportHtml(sampleRun());
+    // Every curve, the optima, and why a plot is missing.
     for (const char* label : {"[M+H]+ 195.088", "[M+Na]+ 217.070", "product 138.066", "[M+H]+ 152.071",
                               "[M-H]- 100.000", "product 50.000", "[M+H]+ 300.000"})
         EXPECT_GE(count(html, label), 2u) << label; // legend and tooltip
@@ -193,15 +187,6 @@ TEST(RunReport, ShowsEveryCurveTheOptimaAndWhyAPlotIsMissing)
     };
     for (const Case& c : cases)
         EXPECT_EQ(count(html, c.text), c.times) << c.text;
-}
-
-TEST(RunReport, AnEmptyRunIsStillAPage)
-{
-    const std::string html = tessaly::writeReportHtml({});
-    EXPECT_EQ(unbalancedTags(html), "");
-    EXPECT_NE(html.find("0 compounds: 0 optimised, 0 failed."), std::string::npos);
-    EXPECT_NE(html.find("No final method was written."), std::string::npos);
-    EXPECT_EQ(count(html, "<svg"), 0u);
 }
 
 // The example project copied to C:\Projects\Demo.PRO; group 1 of its analysis list (PLASMA) holds
@@ -296,18 +281,6 @@ TEST_F(TessalyExport, WritesOneTransitionPerListHoldingTheCompound)
                              "Brenmo,Patient 2,500.0000,,1,250.0000,1,30.0,35.0,,\r\n");
 }
 
-TEST_F(TessalyExport, WithoutListOrMethodsEveryCompoundIsInTheDefaultList)
-{
-    const std::string table =
-        write("one.tsv", std::string(kHeader) + "Caffeine\tok\t195.088\t138.066\t30\t22\t5\tESP\t+\n"
-                                                "Ibuprofen\tfailed\t\t\t\t\t\t\t\n");
-    const std::string csv = path("one.csv");
-    const Result r = exportTo(csv, {"--compounds", table});
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "wrote " + csv + " (1 transition)\n");
-    EXPECT_EQ(read(csv), std::string(kCsvHeader) + "Brenmo,Caffeine,195.0880,,1,138.0660,1,22.0,30.0,,\r\n");
-}
-
 TEST_F(TessalyExport, RefusesBeforeWritingAnything)
 {
     const std::string csv = path("out.csv");
@@ -323,8 +296,6 @@ TEST_F(TessalyExport, RefusesBeforeWritingAnything)
         {{"--compounds", path("none.tsv")}, path("none.tsv") + ": no such file", 2},
         {{"--compounds", noOk}, noOk + ": no compound with status ok, so there is no transition to export", 2},
         {{"--compounds", bad}, bad + ":2: \"parent_mz\" is \"abc\", not a number above 0", 2},
-        {{"--compounds", results_, "--list", path("none.csv")}, path("none.csv") + ": no such file", 2},
-        {{"--compounds", results_, "--final", path("none.mdb")}, path("none.mdb") + ": no such file", 2},
         {{"--compounds", results_, "--final", results_}, results_ + ": not a method database", 2},
         {{"--compounds", results_, "--final", path("Projects")}, path("Projects") + ": not a regular file", 2},
     };
