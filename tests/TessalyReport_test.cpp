@@ -132,8 +132,8 @@ tessaly::RunReport sampleRun()
 TEST(RunReport, IsOneSelfContainedEscapedPageWithEveryCurveAndOptimum)
 {
     const std::string html = tessaly::writeReportHtml(sampleRun());
-    // Kept beside the test so a person can open it and look.
-    std::ofstream("report-sample.html") << html;
+    // Kept beside the test program, in the build folder, so a person can open it and look.
+    std::ofstream(fs::read_symlink("/proc/self/exe").parent_path() / "report-sample.html") << html;
 
     EXPECT_TRUE(html.starts_with("<!DOCTYPE html>\n"));
     EXPECT_EQ(unbalancedTags(html), "");
