@@ -11,6 +11,9 @@
 #include "platform/Export.h"
 #include "platform/WinTypes.h"
 
+class CTessalyOptionsSheet;
+class CTessalyWizard;
+
 /// When the optimisations run.
 enum tag_WHENTOOPT : int
 {
@@ -43,6 +46,16 @@ class BRENMO_API CBrenmoOptions
     /// options except m_strMethodFile, and m_pInstrument; the run state and the target's
     /// m_strMethodFile keep their values. Returns *this.
     CBrenmoOptions& operator=(const CBrenmoOptions& other);
+    /// Copies the method fields from the method editor's pages: for each page that exists, every
+    /// field it edits (acquisition times and injection volumes pass through single precision).
+    /// Without a MUX page the three MUX fields keep their values. Run options and run state are
+    /// not touched. Returns *this.
+    CBrenmoOptions& operator=(const CTessalyOptionsSheet& sheet);
+    /// Copies the run options the run wizard collects (method file, lists and their data types,
+    /// steps, processes, base quan method, LIMS export file and the six quantify steps); the method
+    /// fields, m_strQuanCalibration, m_pInstrument and the run state keep their values.
+    /// Returns *this.
+    CBrenmoOptions& operator=(const CTessalyWizard& wizard);
 
     /// 1 when MUX mode, interlaced injections and the analysis are all on, else 0.
     int IsMuxInterlaced() const;

@@ -2,6 +2,7 @@
 // project, and the two path helpers of the file dialogs (doubled backslashes, a new method's name).
 #include "host/host.h"
 #include "method/TessalyOptionsSheet.h"
+#include "platform/FileDialog.h"
 #include "platform/SplitPath.h"
 
 #include <cstring>
@@ -109,4 +110,19 @@ void CTessalyOptionsSheet::CreateDefaultName(CString& strName)
     path[MAX_PATH - 1] = '\0'; // whatever the host wrote, the text ends inside the buffer
     RemoveDoubleSlashes(path);
     strName = path;
+}
+
+int CTessalyOptionsSheet::SelectMethodFile(CString& strFile)
+{
+    CString initial = strFile;
+    if (initial.IsEmpty())
+        CreateDefaultName(initial);
+    CFileDialog dialog(TRUE, m_strTessalyMethodExtension.GetString(), initial.GetString(),
+                       OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_LONGNAMES, m_strTessalyMethodFilter.GetString(),
+                       nullptr);
+    dialog.m_ofn.lpstrTitle = "Tessaly Method";
+    if (dialog.DoModal() != IDOK)
+        return 0;
+    strFile = dialog.GetPathName();
+    return 1;
 }

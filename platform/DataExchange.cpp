@@ -273,3 +273,12 @@ void DDV_MinMaxFloat(CDataExchange* pDX, const float& value, float minVal, float
         return;
     failRange(pDX, false, realText(minVal, FLT_DIG), realText(maxVal, FLT_DIG));
 }
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
+{
+    if (rControl.GetSafeHwnd())
+        return;
+    pDX->PrepareCtrl(nIDC);
+    if (!rControl.SubclassDlgItem(static_cast<UINT>(nIDC), pDX->m_pDlgWnd))
+        pDX->Fail();
+}

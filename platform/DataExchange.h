@@ -39,6 +39,10 @@ PLATFORM_API void DDX_Text(CDataExchange* pDX, int nIDC, int& value);
 PLATFORM_API void DDX_Text(CDataExchange* pDX, int nIDC, double& value);
 PLATFORM_API void DDX_Text(CDataExchange* pDX, int nIDC, float& value);
 PLATFORM_API void DDX_Text(CDataExchange* pDX, int nIDC, CString& value);
+/// Makes rControl the window of control nIDC (SubclassDlgItem) the first time, while rControl
+/// has no window; later exchanges leave it. A control that cannot be taken over fails the
+/// exchange (without a message).
+PLATFORM_API void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 /// A check box's state (BST_UNCHECKED or BST_CHECKED).
 PLATFORM_API void DDX_Check(CDataExchange* pDX, int nIDC, int& value);
 /// The index of the checked button of the radio set that starts at nIDC; -1 when none.

@@ -123,9 +123,9 @@ CWnd* CWnd::GetDlgItem(int nID) const
 {
     if (!hwnd_ || nID <= 0)
         return nullptr;
-    for (const auto& control : ownedControls_)
+    for (CWnd* control : controls_)
         if (control->control_->id == nID)
-            return control.get();
+            return control;
     return nullptr;
 }
 
@@ -196,10 +196,8 @@ CWnd* CWnd::SetFocus()
     const HWND previousHandle = windows().focus;
     CWnd* previous = FromHandle(previousHandle);
     windows().focus = hwnd_;
-    if (previous && previous != this && previous->control_ && previous->parent_ &&
-        (previous->control_->kind == ControlKind::kEdit || previous->control_->kind == ControlKind::kReadOnlyEdit))
-        previous->parent_->SendMessage(WM_COMMAND, MAKEWPARAM(previous->control_->id, EN_KILLFOCUS),
-                                       reinterpret_cast<LPARAM>(previousHandle));
+    if (previous && previous != this)
+        previous->SendMessage(WM_KILLFOCUS, reinterpret_cast<WPARAM>(hwnd_), 0);
     return previous;
 }
 
@@ -232,7 +230,7 @@ UINT CWnd::IsDlgButtonChecked(int nIDButton) const
 
 void CWnd::CheckRadioButton(int nIDFirstButton, int nIDLastButton, int nIDCheckButton)
 {
-    for (const auto& control : ownedControls_)
+    for (CWnd* control : controls_)
     {
         const int id = control->control_->id;
         if (id == nIDCheckButton)
@@ -338,10 +336,17 @@ BOOL CWnd::DestroyWindow()
     const std::vector<CWnd*> children = children_;
     for (auto child = children.rbegin(); child != children.rend(); ++child)
         (*child)->DestroyWindow();
+    controls_.clear();
     ownedControls_.clear();
     children_.clear();
+    menu_ = nullptr;
     if (parent_)
+    {
         parent_->detachChild(this);
+        // A subclassing object may go before its dialog does.
+        auto& siblings = parent_->controls_;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
     parent_ = nullptr;
     if (windows().focus == hwnd_)
         windows().focus = nullptr;
@@ -357,10 +362,7 @@ const platform::DialogControl* CWnd::controlTemplate() const
 
 std::vector<CWnd*> CWnd::controls() const
 {
-    std::vector<CWnd*> result;
-    for (const auto& control : ownedControls_)
-        result.push_back(control.get());
-    return result;
+    return controls_;
 }
 
 bool CWnd::click()
@@ -403,6 +405,8 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM)
         return OnCommand(LOWORD(wParam), HIWORD(wParam));
     if (message == WM_CLOSE)
         OnClose();
+    if (message == WM_KILLFOCUS)
+        OnKillFocus(FromHandle(reinterpret_cast<HWND>(wParam)));
     return 0;
 }
 
@@ -434,6 +438,70 @@ void CWnd::OnClose()
 {
 }
 
+void CWnd::OnKillFocus(CWnd*)
+{
+    if (control_ && parent_ && (control_->kind == ControlKind::kEdit || control_->kind == ControlKind::kReadOnlyEdit))
+        parent_->SendMessage(WM_COMMAND, MAKEWPARAM(control_->id, EN_KILLFOCUS), reinterpret_cast<LPARAM>(hwnd_));
+}
+
+void CWnd::GetWindowRect(LPRECT lpRect) const
+{
+    if (lpRect)
+        *lpRect = rect_;
+}
+
+void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL)
+{
+    rect_ = {x, y, x + nWidth, y + nHeight};
+}
+
+void CWnd::MoveWindow(LPCRECT lpRect, BOOL bRepaint)
+{
+    if (lpRect)
+        MoveWindow(lpRect->left, lpRect->top, lpRect->right - lpRect->left, lpRect->bottom - lpRect->top, bRepaint);
+}
+
+BOOL CWnd::SetMenu(CMenu* pMenu)
+{
+    menu_ = pMenu;
+    return TRUE;
+}
+
+CMenu* CWnd::GetMenu() const
+{
+    return menu_;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
+{
+    if (hwnd_ || !pParent)
+        return FALSE;
+    CWnd* control = pParent->GetDlgItem(static_cast<int>(nID));
+    if (!control || control == this)
+        return FALSE;
+    // The template's control object stays owned by the dialog but without a window; this object
+    // is the control from now on, wherever the dialog looks for it.
+    hwnd_ = control->hwnd_;
+    parent_ = control->parent_;
+    control_ = std::move(control->control_);
+    text_ = control->text_;
+    enabled_ = control->enabled_;
+    check_ = control->check_;
+    items_ = control->items_;
+    curSel_ = control->curSel_;
+    rect_ = control->rect_;
+    windows().byHandle[hwnd_] = this;
+    control->hwnd_ = nullptr;
+    control->parent_ = nullptr;
+    std::replace(pParent->controls_.begin(), pParent->controls_.end(), control, this);
+    std::replace(pParent->children_.begin(), pParent->children_.end(), control, this);
+    return TRUE;
+}
+
+CEdit::CEdit() = default;
+
+CEdit::~CEdit() = default;
+
 bool CWnd::createWindow(CWnd* parent)
 {
     if (hwnd_)
@@ -457,6 +525,7 @@ void CWnd::createControls(const platform::DialogTemplate& dialogTemplate)
             entry.kind != ControlKind::kDropDownList)
             control->text_ = entry.label.c_str();
         control->createWindow(this);
+        controls_.push_back(control.get());
         ownedControls_.push_back(std::move(control));
     }
 }
@@ -470,14 +539,14 @@ std::vector<CWnd*> CWnd::radioSetOf() const
 {
     if (!parent_ || !control_ || control_->kind != ControlKind::kRadioButton)
         return {};
-    const auto& siblings = parent_->ownedControls_;
+    const auto& siblings = parent_->controls_;
     size_t first = 0;
-    while (first < siblings.size() && siblings[first].get() != this)
+    while (first < siblings.size() && siblings[first] != this)
         ++first;
     while (first > 0 && !siblings[first]->control_->startsGroup &&
            siblings[first - 1]->control_->kind == ControlKind::kRadioButton)
         --first;
-    return platform::detail::radioSetStartingAt(siblings[first].get());
+    return platform::detail::radioSetStartingAt(siblings[first]);
 }
 
 void platform::detail::focusQuietly(CWnd* window)
@@ -491,14 +560,14 @@ std::vector<CWnd*> platform::detail::radioSetStartingAt(CWnd* first)
     std::vector<CWnd*> set;
     if (!first || !first->parent_ || !first->control_ || first->control_->kind != ControlKind::kRadioButton)
         return set;
-    const auto& siblings = first->parent_->ownedControls_;
-    auto at = std::find_if(siblings.begin(), siblings.end(), [&](const auto& control) { return control.get() == first; });
+    const auto& siblings = first->parent_->controls_;
+    auto at = std::find(siblings.begin(), siblings.end(), first);
     for (; at != siblings.end(); ++at)
     {
         const platform::DialogControl& entry = *(*at)->control_;
-        if (entry.kind != ControlKind::kRadioButton || ((*at).get() != first && entry.startsGroup))
+        if (entry.kind != ControlKind::kRadioButton || (*at != first && entry.startsGroup))
             break;
-        set.push_back(at->get());
+        set.push_back(*at);
     }
     return set;
 }

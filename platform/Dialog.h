@@ -17,6 +17,15 @@
 
 // Messages, notifications and results, spelled and valued as the Windows SDK has them, and
 // guarded, so a header that defines the same names the same way can be included alongside.
+#ifndef WM_CREATE
+#define WM_CREATE 0x0001
+#endif
+#ifndef WM_SETFOCUS
+#define WM_SETFOCUS 0x0007
+#endif
+#ifndef WM_KILLFOCUS
+#define WM_KILLFOCUS 0x0008
+#endif
 #ifndef WM_DESTROY
 #define WM_DESTROY 0x0002
 #endif
@@ -97,6 +106,7 @@
 #endif
 
 class CWnd;
+class CMenu;
 class CDataExchange;
 struct CREATESTRUCTA;
 using LPCREATESTRUCT = CREATESTRUCTA*;
@@ -220,6 +230,23 @@ class PLATFORM_API CWnd
     /// told and the focus is in the failing control; fields taken before it keep their values).
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
+    /// The window's rectangle. The headless layer keeps it without laying anything out; a
+    /// window-system backend may honour it. A new window is 640 by 480 at the origin.
+    void GetWindowRect(LPRECT lpRect) const;
+    void MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint = TRUE);
+    void MoveWindow(LPCRECT lpRect, BOOL bRepaint = TRUE);
+
+    /// Attaches a menu (not owned; null takes it off); returns TRUE. Its commands reach the window
+    /// as WM_COMMAND with the item id and notification 0.
+    BOOL SetMenu(CMenu* pMenu);
+    /// The attached menu; null when none.
+    CMenu* GetMenu() const;
+
+    /// Makes this object the window of control nID of pParent's window: it takes over the
+    /// control's handle, state and place in the tab order and from then on receives the control's
+    /// messages (OnKillFocus). FALSE when this object has a window, or the control is missing.
+    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
+
     /// Destroys the window, its children and controls (OnDestroy runs first, while they all still
     /// exist). FALSE when there was no window.
     BOOL DestroyWindow();
@@ -255,6 +282,9 @@ class PLATFORM_API CWnd
     virtual void OnDestroy();
     /// The user asked to close the window; the default does nothing.
     virtual void OnClose();
+    /// The window is losing the keyboard focus to pNewWnd (null when none takes it). The default
+    /// makes an edit tell its parent (EN_KILLFOCUS).
+    virtual void OnKillFocus(CWnd* pNewWnd);
 
     /// Gives the window a handle, as a child of parent (may be null); false when it has one.
     bool createWindow(CWnd* parent);
@@ -274,12 +304,24 @@ class PLATFORM_API CWnd
     CWnd* parent_ = nullptr;
     std::vector<CWnd*> children_;
     std::vector<std::unique_ptr<CWnd>> ownedControls_;
+    /// The controls in tab order: owned ones, or the objects that subclassed them.
+    std::vector<CWnd*> controls_;
+    RECT rect_ = {0, 0, 640, 480};
+    CMenu* menu_ = nullptr;
     std::unique_ptr<platform::DialogControl> control_;
     CString text_;
     bool enabled_ = true;
     int check_ = BST_UNCHECKED;
     std::vector<CString> items_;
     int curSel_ = CB_ERR;
+};
+
+/// An edit control; derive from it to handle an edit's own messages (see SubclassDlgItem).
+class PLATFORM_API CEdit : public CWnd
+{
+  public:
+    CEdit();
+    ~CEdit() override;
 };
 
 /// A dialog built from a template, shown modally by DoModal.

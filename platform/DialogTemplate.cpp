@@ -2,6 +2,7 @@
 #include "platform/DialogTemplate.h"
 
 #include "platform/Ascii.h"
+#include "platform/DialogTemplateDetail.h"
 
 #include <map>
 #include <memory>
@@ -97,10 +98,17 @@ const DialogTemplate* findDialogTemplate(UINT id)
     return nullptr;
 }
 
+std::map<UINT, MenuTemplate>& detail::menuResources()
+{
+    static std::map<UINT, MenuTemplate> menus;
+    return menus;
+}
+
 void clearDialogResources()
 {
     resources().templates.clear();
     resources().strings.clear();
+    detail::menuResources().clear();
 }
 
 void registerStringResource(UINT id, std::string text)

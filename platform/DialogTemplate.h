@@ -45,7 +45,7 @@ struct DialogControl
 
 /// A dialog or property page layout: its name (such as "TY_OPTIMISATION"), an optional numeric
 /// resource id (0 when it is known by name only), a caption and the controls in tab order.
-struct DialogTemplate
+struct PLATFORM_API DialogTemplate
 {
     std::string name;
     UINT id = 0;
@@ -74,7 +74,7 @@ PLATFORM_API const DialogTemplate* findDialogTemplate(std::string_view name);
 /// The registered template of that non-zero resource id, or null.
 PLATFORM_API const DialogTemplate* findDialogTemplate(UINT id);
 
-/// Removes every template and string (for tests that register their own).
+/// Removes every template, string and menu (for tests that register their own).
 PLATFORM_API void clearDialogResources();
 
 /// Sets the text of string resource id (page captions, status texts); a later call replaces it.

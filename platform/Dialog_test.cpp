@@ -4,6 +4,7 @@
 #include "platform/DataExchange.h"
 #include "platform/DialogTemplate.h"
 #include "platform/FileDialog.h"
+#include "platform/Menu.h"
 #include "platform/WinPath.h"
 #include "testing/DialogDriver.h"
 #include "testing/TempDir.h"
@@ -386,6 +387,87 @@ TEST_F(DialogTest, RemovedPagesReturnAtTheEndWithANewWindow)
     sheet.RemovePage(0);
     EXPECT_EQ(sheet.GetActivePage(), &second);
     EXPECT_EQ(sheet.GetActiveIndex(), 1);
+}
+
+// An edit that handles its own loss of focus, as a page's special boxes do.
+class WatchingEdit : public CEdit
+{
+  public:
+    std::vector<int> lostTo; // control id of the window that took the focus, 0 for none
+  protected:
+    void OnKillFocus(CWnd* pNewWnd) override
+    {
+        CEdit::OnKillFocus(pNewWnd);
+        lostTo.push_back(pNewWnd ? pNewWnd->GetDlgCtrlID() : 0);
+    }
+};
+
+TEST_F(DialogTest, ASubclassedBoxGetsItsOwnMessagesAndKeepsItsPlace)
+{
+    WatchingEdit edit;
+    CDataExchange exchange(&page, FALSE);
+    DDX_Control(&exchange, kCount, edit);
+    DDX_Control(&exchange, kCount, edit); // a second exchange leaves it
+    ASSERT_EQ(page.GetDlgItem(kCount), &edit);
+    EXPECT_EQ(edit.GetDlgCtrlID(), kCount);
+    EXPECT_EQ(CWnd::FromHandle(edit.GetSafeHwnd()), &edit);
+    EXPECT_EQ(page.controls().front(), &edit) << "same place in the tab order";
+
+    ASSERT_TRUE(DialogDriver::enter(page, kCount, "250", kName));
+    EXPECT_EQ(edit.lostTo, std::vector<int>{kName});
+    EXPECT_EQ(page.leaves, 1) << "the default handling still tells the page";
+    EXPECT_EQ(CWnd::GetFocus(), &edit) << "the page's range check took the focus back";
+    EXPECT_EQ(user.messages().messages().size(), 1u);
+
+    sheet.RemovePage(&page); // the page's window goes, and the box's with it
+    EXPECT_EQ(edit.GetSafeHwnd(), nullptr);
+    sheet.AddPage(&page);
+    ASSERT_TRUE(sheet.SetActivePage(&page));
+    CDataExchange again(&page, FALSE);
+    DDX_Control(&again, kCount, edit);
+    EXPECT_EQ(page.GetDlgItem(kCount), &edit) << "taken over again in the new window";
+
+    {
+        WatchingEdit brief;
+        ASSERT_TRUE(brief.SubclassDlgItem(kName, &page));
+        EXPECT_FALSE(brief.SubclassDlgItem(kName, &page)) << "it has a window already";
+    }
+    EXPECT_EQ(page.GetDlgItem(kName), nullptr) << "a box destroyed before its dialog leaves no dangling control";
+    EXPECT_FALSE(WatchingEdit().SubclassDlgItem(999, &page));
+}
+
+TEST_F(DialogTest, MenuCommandsReachTheWindowThroughItsMessageMap)
+{
+    static const bool registered = platform::registerMenuTemplate(
+        {901, {{"&File", 0, false, {{"&Apply\tCtrl+A", kApply, false, {}}, {"", 0, true, {}}, {"&Nothing", 902, false, {}}}}}});
+    ASSERT_TRUE(registered);
+    EXPECT_FALSE(platform::registerMenuTemplate({901, {}})) << "id taken";
+
+    CMenu menu;
+    EXPECT_FALSE(menu.LoadMenu(999));
+    ASSERT_TRUE(menu.LoadMenu(901));
+    EXPECT_FALSE(menu.LoadMenu(901)) << "already loaded";
+    EXPECT_FALSE(DialogDriver::command(page, kApply)) << "no menu attached yet";
+    page.SetMenu(&menu);
+    EXPECT_TRUE(DialogDriver::command(page, kApply));
+    EXPECT_EQ(page.applies, 1);
+    EXPECT_FALSE(DialogDriver::command(page, 903)) << "not an item of the menu";
+    EXPECT_NE(menu.menuTemplate()->findCommand(902), nullptr);
+    EXPECT_EQ(menu.menuTemplate()->findCommand(0), nullptr) << "separators and pop-ups are no commands";
+
+    const HMENU first = menu.GetSafeHmenu();
+    ASSERT_TRUE(menu.DestroyMenu());
+    EXPECT_EQ(menu.menuTemplate(), nullptr);
+    ASSERT_TRUE(menu.LoadMenu(901));
+    EXPECT_NE(menu.GetSafeHmenu(), first) << "handles are not reused";
+
+    RECT rect;
+    page.GetWindowRect(&rect);
+    page.MoveWindow(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top - 15);
+    RECT shorter;
+    page.GetWindowRect(&shorter);
+    EXPECT_EQ(shorter.bottom, rect.bottom - 15);
+    EXPECT_EQ(shorter.right, rect.right);
 }
 
 TEST_F(DialogTest, APageWithBadValuesCannotBeLeft)

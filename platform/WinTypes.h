@@ -25,6 +25,19 @@ using HWND = HWND__*;
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 using HANDLE = void*;
+struct HMENU__;
+using HMENU = HMENU__*;
+
+/// A rectangle in pixels: left and top inside, right and bottom just outside.
+struct RECT
+{
+    LONG left;
+    LONG top;
+    LONG right;
+    LONG bottom;
+};
+using LPRECT = RECT*;
+using LPCRECT = const RECT*;
 
 #ifndef TRUE
 #define TRUE 1

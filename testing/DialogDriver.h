@@ -5,6 +5,7 @@
 
 #include "platform/Dialog.h"
 #include "platform/FileDialog.h"
+#include "platform/Menu.h"
 #include "testing/ScriptedUserInterface.h"
 
 #include <deque>
@@ -111,6 +112,17 @@ class DialogDriver final : public platform::DialogService
                 return list->chooseItem(i);
         }
         return false;
+    }
+    /// Chooses menu command id of window, as a click on the item does. False when the window has
+    /// no menu or its menu has no such command.
+    static bool command(CWnd& window, UINT id)
+    {
+        const CMenu* menu = window.GetMenu();
+        const platform::MenuTemplate* items = menu ? menu->menuTemplate() : nullptr;
+        if (!items || !items->findCommand(id))
+            return false;
+        window.SendMessage(WM_COMMAND, MAKEWPARAM(id, 0));
+        return true;
     }
     /// The text of control id; empty when it is missing.
     static std::string text(const CWnd& dialog, int id)
