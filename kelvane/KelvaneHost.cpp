@@ -13,7 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
+#include <utility>
 
 namespace kelvane
 {
@@ -236,6 +238,16 @@ int KelvaneHost::ConvertHxFileToPath(char* out, int limit, const tag_HXFILE& in)
         out[0] = '\0';
         return 0;
     }
+}
+
+int KelvaneHost::SecurityEnquireNoAudit(int, int right)
+{
+    return refusedRights_.count(right) != 0 ? 0 : 1;
+}
+
+void KelvaneHost::SetRefusedRights(std::set<int> rights)
+{
+    refusedRights_ = std::move(rights);
 }
 
 int KelvaneHost::GetSystemListValue(const char* section, const char* key, int, tag_HXFILE& out)

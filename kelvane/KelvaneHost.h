@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 namespace kelvane
@@ -126,21 +127,45 @@ class HOST_API KelvaneHost : public host::Host
     /// The reason the last sample-list read or write failed; empty after one that succeeded.
     const std::string& GetSampleListError() const;
 
-    /// Answers the dialog with the path set by SetNormalFileAnswer: its directory, name and
-    /// extension go into the request, whose other fields are kept, and the result is 1. With no
-    /// answer set, or one that does not fit the request's texts, the dialog is cancelled (0) and
-    /// the request is not changed. A headless host has no one to ask, so the driver or the test
-    /// gives the answer beforehand.
+    /// Answers the dialog with the path set by SetNormalFileAnswer, when one is set: its
+    /// directory, name and extension go into the request, whose other fields are kept, and the
+    /// result is 1; an answer that does not fit the request's texts cancels (0) and leaves the
+    /// request as it was. Without a set answer, asks the person as GenOpenFile does (no file need
+    /// exist yet), starting at the request's directory, name and extension and titled with its
+    /// title; a choice goes into the request in the same way. 0 when cancelled.
     short GenGetNormalFile(HINSTANCE instance, HWND owner, tag_FILE_DIALOG_REQUEST& request) override;
-    /// Sets the path (a host path) that GenGetNormalFile answers from now on.
+    /// Sets the path (a host path) that GenGetNormalFile answers from now on, without asking.
     void SetNormalFileAnswer(const std::string& hostPath);
-    /// Makes GenGetNormalFile cancel from now on.
+    /// Makes GenGetNormalFile ask the person again from now on.
     void ClearNormalFileAnswer();
 
+    // ---- The utility library's open dialog, the secure file dialog and rights (HostDialogs.cpp)
+    /// Asks the person for an existing file through the platform's dialog service: an open
+    /// dialog with title, the flags given, the file of the path form as the initial file, and
+    /// the form's extension as the filter and the default extension. A chosen path (a host path or
+    /// a POSIX one) goes into the form's three texts and the result is 1; the form's numbers and
+    /// chosen flag are kept. A path whose parts do not fit the form's texts, or that is 260
+    /// characters or longer in all, is refused with a message and the person asked again. 0, with
+    /// the form unchanged, when cancelled.
+    short GenOpenFile(HINSTANCE instance, HWND owner, tag_HXFILE& file, int flags, const char* title) override;
+    /// Shows the secure file dialog through the platform's dialog service with the dialog's
+    /// settings (kind, title, filter, initial file, default extension, flags, owner). A choice is
+    /// checked as GenOpenFile checks it and set as the dialog's path, in host form; returns
+    /// kDialogOk, or kDialogCancel when cancelled.
+    INT_PTR ShowFileDialog(CFileDialogS& dialog) override;
+    /// 1 (granted) for every right except those refused with SetRefusedRights.
+    int SecurityEnquireNoAudit(int reserved, int right) override;
+    /// Refuses exactly the given rights from now on; an empty set grants every right again.
+    void SetRefusedRights(std::set<int> rights);
+
   private:
+    // Asks the person for the file of a GenGetNormalFile request (HostDialogs.cpp).
+    short askForNormalFile(HWND owner, tag_FILE_DIALOG_REQUEST& request);
+
     std::string sampleListError_;
     bool hasNormalFileAnswer_ = false;
     std::string normalFileAnswer_;
+    std::set<int> refusedRights_;
 
   public:
     // ---- Method-database library (MethodDatabase.cpp): ".mdb" files are SQLite databases of

@@ -1,6 +1,7 @@
 // The stand-in's path forms, system list, number formatting and configuration. The tests of other
 // folders install it.
 #include "kelvane/KelvaneHost.h"
+#include "testing/DialogDriver.h"
 #include "testing/MockHost.h"
 #include "testing/TempDir.h"
 
@@ -8,6 +9,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <limits>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -144,5 +147,92 @@ TEST_F(KelvaneHostTest, SimultaneousSamplesDefaultConfiguredAndSet)
     }
     host_.SetTotalSimultaneousSamples(2);
     EXPECT_EQ(host_.GetTotalSimultaneousSamples(), 2) << "a set count wins over the file";
+}
+// The open dialog asks the person: the path form's file starts it and its extension filters it.
+// A choice replaces only the texts; a path the form or the engine's 260-byte buffers cannot hold is
+// refused with a message and the person asked again; cancelling leaves the form as it was.
+TEST_F(KelvaneHostTest, OpenDialogTakesOnlyPathsTheHostCanHold)
+{
+    const std::string longDirectory(200, 'd'), longName(100, 'n');
+    std::filesystem::create_directories(dir_.file("Q/" + longDirectory));
+    for (const std::string& name : {std::string("Q/plasma.mdb"), "Q/" + longDirectory + "/" + longName + ".mdb"})
+        ASSERT_TRUE(testkit::writeText(dir_.file(name), "x"));
+    const std::string tooLong = "C:\\Q\\" + longDirectory + "\\" + longName + ".mdb";
+    struct Case
+    {
+        const char* name;
+        std::vector<std::string> answers; // "" cancels
+        short result;
+        const char* form;
+        size_t messages;
+    };
+    const Case cases[] = {
+        {"host path, default extension added", {"C:\\Q\\plasma"}, 1, "C:\\Q\\|plasma|mdb", 0},
+        {"POSIX path", {dir_.file("Q/plasma.mdb")}, 1, "C:\\Q\\|plasma|mdb", 0},
+        {"cancelled", {""}, 0, "C:\\Q\\|quan|mdb", 0},
+        {"missing file, then cancelled", {"C:\\Q\\gone.mdb", ""}, 0, "C:\\Q\\|quan|mdb", 1},
+        {"path too long, then a good one", {tooLong, "C:\\Q\\plasma.mdb"}, 1, "C:\\Q\\|plasma|mdb", 1},
+        {"path too long, then cancelled", {tooLong, ""}, 0, "C:\\Q\\|quan|mdb", 1},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        testkit::DialogDriver user;
+        for (const std::string& answer : c.answers)
+            answer.empty() ? user.cancelFile() : user.chooseFile(answer);
+        tag_HXFILE form = pathForm("C:\\Q\\", "quan", "mdb");
+        form.SetSecondNumber(77);
+        EXPECT_EQ(GenOpenFile(nullptr, nullptr, &form, GENOPENFILE_FLAGS, "Select Quantify Method File"), c.result);
+        EXPECT_EQ(form.Directory().str() + "|" + form.FileName().str() + "|" + form.Extension().str(), c.form);
+        EXPECT_EQ(form.SecondNumber(), 77u);
+        ASSERT_EQ(user.messages().messages().size(), c.messages);
+        if (std::string(c.name).find("too long") != std::string::npos)
+        {
+            EXPECT_EQ(user.messages().messages()[0].text,
+                      longName + ".mdb\nThe path of this file is too long.\nChoose a file whose path has at most 259 "
+                                 "characters.");
+        }
+        const platform::FileDialogRequest& asked = user.fileRequests().at(0);
+        EXPECT_EQ(asked.title + "|" + asked.initialFile + "|" + asked.defaultExtension,
+                  "Select Quantify Method File|C:\\Q\\quan.mdb|mdb");
+        EXPECT_EQ(asked.flags, static_cast<DWORD>(GENOPENFILE_FLAGS));
+        ASSERT_EQ(asked.filters.size(), 2u);
+        EXPECT_EQ(asked.filters[0].first + asked.filters[0].second + asked.filters[1].second,
+                  "MDB Files (*.mdb)*.mdb*.*");
+    }
+}
+
+// The general dialog keeps a preset answer (no one is asked) and otherwise asks the person; the
+// request's numbers come back as they went.
+TEST_F(KelvaneHostTest, GeneralDialogUsesThePresetAnswerOrAsks)
+{
+    testkit::DialogDriver user;
+    const auto ask = [](std::string& texts) {
+        tag_FILE_DIALOG_REQUEST request;
+        request.SetTitle("File Open - LIMS Export File");
+        request.SetDirectory("C:\\Out\\");
+        request.SetFileName("old");
+        request.SetExtension("txt");
+        request.SetFirstNumber(3.5);
+        const short result = GenGetNormalFile(nullptr, nullptr, &request);
+        texts = request.Directory().str() + "|" + request.FileName().str() + "|" + request.Extension().str() + "|" +
+                std::to_string(request.FirstNumber());
+        return result;
+    };
+    std::string texts;
+    user.cancelFile();
+    EXPECT_EQ(ask(texts), 0);
+    EXPECT_EQ(texts, "C:\\Out\\|old|txt|3.500000");
+    user.chooseFile("C:\\Out\\new.csv");
+    EXPECT_EQ(ask(texts), 1) << "no file need exist yet";
+    EXPECT_EQ(texts, "C:\\Out\\|new|csv|3.500000");
+    ASSERT_EQ(user.fileRequests().size(), 2u);
+    EXPECT_EQ(user.fileRequests()[0].title + "|" + user.fileRequests()[0].initialFile,
+              "File Open - LIMS Export File|C:\\Out\\old.txt");
+
+    host_.SetNormalFileAnswer("C:\\Preset\\dump.txt");
+    EXPECT_EQ(ask(texts), 1);
+    EXPECT_EQ(texts, "C:\\Preset\\|dump|txt|3.500000");
+    EXPECT_EQ(user.fileRequests().size(), 2u) << "a preset answer asks no one";
 }
 } // namespace

@@ -1,15 +1,15 @@
-// The host utility's general file dialog in the headless stand-in: answered from a path given
-// beforehand (by the driver's command line or a test), or cancelled when none was given.
+// The host utility's general file dialog in the stand-in: answered from a path given beforehand
+// (by the driver's command line or a test), or else asked of the person (HostDialogs.cpp).
 #include "kelvane/KelvaneHost.h"
 
 namespace kelvane
 {
-short KelvaneHost::GenGetNormalFile(HINSTANCE, HWND, tag_FILE_DIALOG_REQUEST& request)
+short KelvaneHost::GenGetNormalFile(HINSTANCE, HWND owner, tag_FILE_DIALOG_REQUEST& request)
 {
     try
     {
         if (!hasNormalFileAnswer_)
-            return 0;
+            return askForNormalFile(owner, request);
         tag_HXFILE parts;
         if (!ConvertPathToHxFile(parts, normalFileAnswer_.c_str()))
             return 0;

@@ -1,0 +1,199 @@
+// Renders every page of the method editor and the run wizard offscreen, saves each as
+// <TEMPLATE>.png in the build's screenshots folder, and checks that each control of the page's
+// template is on screen with its label.
+#include "gui/ModelWindow.h"
+#include "kelvane/KelvaneHost.h"
+#include "method/TessalyOptionsSheet.h"
+#include "platform/DialogTemplate.h"
+#include "platform/PropertySheet.h"
+#include "testing/TempDir.h"
+#include "ui/TessalyWizard.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabBar>
+#include <gtest/gtest.h>
+
+namespace
+{
+using platform::ControlKind;
+
+std::string plain(const QString& text)
+{
+    return platform::plainLabel(text.toStdString());
+}
+
+// The words a widget shows, "&" mnemonics taken out.
+std::string shownBy(const QWidget& widget)
+{
+    if (const auto* box = qobject_cast<const QGroupBox*>(&widget))
+        return plain(box->title());
+    if (const auto* button = qobject_cast<const QAbstractButton*>(&widget))
+        return plain(button->text());
+    if (const auto* label = qobject_cast<const QLabel*>(&widget))
+        return label->buddy() ? plain(label->text()) : label->text().toStdString();
+    return "";
+}
+
+// Control index of the page is on screen in the right kind of widget, with its template label; a
+// static the page has filled in since shows the page's text instead.
+void expectShown(const gui::ModelWindow& window, const gui::PageView& view, const CWnd& page, size_t index)
+{
+    const platform::DialogControl& entry = view.entryAt(index);
+    const QWidget* widget = view.widgetAt(index);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_TRUE(widget->isVisibleTo(&window));
+    CString text;
+    page.controls().at(index)->GetWindowText(text);
+    const std::string label = platform::plainLabel(entry.label);
+    switch (entry.kind)
+    {
+    case ControlKind::kGroupBox:
+    case ControlKind::kCheckBox:
+    case ControlKind::kRadioButton:
+    case ControlKind::kPushButton:
+        EXPECT_EQ(shownBy(*widget), label);
+        break;
+    case ControlKind::kStaticText:
+        if (gui::isIconName(entry.label))
+        {
+            const auto* icon = qobject_cast<const QLabel*>(widget);
+            ASSERT_NE(icon, nullptr);
+            EXPECT_FALSE(icon->pixmap().isNull()) << "an icon resource shows an image";
+            EXPECT_EQ(icon->accessibleName().toStdString(), entry.label);
+        }
+        else
+            EXPECT_EQ(shownBy(*widget), text == entry.label.c_str() ? label : platform::plainLabel(text.GetString()));
+        break;
+    case ControlKind::kEdit:
+    case ControlKind::kReadOnlyEdit:
+    case ControlKind::kDropDownList: {
+        const bool edit = entry.kind != ControlKind::kDropDownList;
+        EXPECT_STREQ(widget->metaObject()->className(), edit ? "QLineEdit" : "QComboBox");
+        const QLabel* own = view.ownLabelAt(index);
+        EXPECT_EQ(own != nullptr, !entry.label.empty());
+        if (own)
+        {
+            EXPECT_EQ(plain(own->text()), label);
+            EXPECT_EQ(own->buddy(), widget);
+        }
+        break;
+    }
+    }
+}
+
+// Activates each page in turn, checks its controls and saves the window as <TEMPLATE>.png.
+// Returns the templates in page order.
+std::vector<std::string> renderPages(CPropertySheet& sheet, gui::ModelWindow& window)
+{
+    std::vector<std::string> names;
+    QDir().mkpath(QStringLiteral(BRENMO_SCREENSHOTS));
+    for (int i = 0; i < sheet.GetPageCount(); ++i)
+    {
+        EXPECT_TRUE(sheet.SetActivePage(i));
+        window.sync();
+        const CPropertyPage* page = sheet.GetPage(i);
+        const platform::DialogTemplate* layout = platform::findDialogTemplate(page->dialogTemplate()->name);
+        const gui::PageView* view = window.activeView();
+        if (!layout || !view || view->dialogHandle() != page->GetSafeHwnd())
+        {
+            ADD_FAILURE() << "page " << i << " is not shown";
+            continue;
+        }
+        names.push_back(layout->name);
+        SCOPED_TRACE(layout->name);
+        EXPECT_EQ(view->controlCount(), layout->controls.size());
+        for (size_t c = 0; c < layout->controls.size() && c < view->controlCount(); ++c)
+        {
+            SCOPED_TRACE("control " + std::to_string(layout->controls[c].id) + " " + layout->controls[c].label);
+            expectShown(window, *view, *page, c);
+        }
+        const QString file = QStringLiteral(BRENMO_SCREENSHOTS "/%1.png").arg(QString::fromStdString(layout->name));
+        EXPECT_TRUE(window.grab().save(file)) << file.toStdString();
+    }
+    return names;
+}
+
+class Screenshots : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        ASSERT_NE(kelvane::install(dir.path()), nullptr);
+    }
+    void TearDown() override
+    {
+        kelvane::uninstall();
+    }
+    testkit::TempDir dir;
+};
+
+TEST_F(Screenshots, MethodEditorPagesAndMenu)
+{
+    CTessalyOptionsSheet sheet(CString(), 2, nullptr);
+    ASSERT_TRUE(sheet.Create());
+    {
+        gui::ModelWindow window(sheet);
+        window.show();
+        const std::vector<std::string> expected = {"TY_OPTIMISATION", "TY_ACQUIRE", "TY_TUNE", "TY_ADDUCTS",
+                                                   "TY_LOSS",         "TY_INLETS",  "TY_MUX"};
+        EXPECT_EQ(renderPages(sheet, window), expected) << "two simultaneous samples give the MUX page, last";
+        ASSERT_EQ(window.tabBar()->count(), 7);
+        EXPECT_EQ(window.tabBar()->tabText(6).toStdString(), "MUX");
+
+        const QMenuBar* bar = window.shownMenuBar();
+        ASSERT_NE(bar, nullptr);
+        ASSERT_EQ(bar->actions().size(), 1);
+        EXPECT_EQ(bar->actions()[0]->text().toStdString(), "&File");
+        QMenu* file = bar->actions()[0]->menu();
+        ASSERT_NE(file, nullptr);
+        const struct
+        {
+            const char* text;
+            const char* status;
+        } items[] = {
+            {"&New\tCtrl+N", "Create a new Tessaly method"},
+            {"&Open...\tCtrl+O", "Open an existing Tessaly method"},
+            {"&Save\tCtrl+S", "Save the active Tessaly method"},
+            {"Save &As...\tCtrl+A", "Save the active Tessaly method with a new name"},
+            {"", ""},
+            {"E&xit\tCtrl+X", "Exit Tessaly Method Editor"},
+        };
+        const QList<QAction*> actions = file->actions();
+        ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(items)));
+        for (qsizetype i = 0; i < actions.size(); ++i)
+        {
+            SCOPED_TRACE(items[i].text);
+            EXPECT_EQ(actions[i]->isSeparator(), *items[i].text == '\0');
+            EXPECT_EQ(actions[i]->text().toStdString(), items[i].text);
+            EXPECT_EQ(actions[i]->statusTip().toStdString(), items[i].status);
+        }
+        file->popup(window.mapToGlobal(QPoint(0, 0)));
+        EXPECT_TRUE(file->grab().save(QStringLiteral(BRENMO_SCREENSHOTS "/MENU139.png")));
+        file->hide();
+    }
+    sheet.DestroyWindow();
+}
+
+TEST_F(Screenshots, RunWizardPages)
+{
+    CTessalyWizard wizard(nullptr);
+    wizard.m_bAnalysisAndQuantitation = 1;
+    wizard.m_bCompoundOptimisation = 1;
+    wizard.m_bAutoQuantifySamples = 1;
+    ASSERT_TRUE(wizard.Create());
+    {
+        gui::ModelWindow window(wizard);
+        window.show();
+        EXPECT_EQ(window.tabBar(), nullptr);
+        const std::vector<std::string> expected = {"WIZARDPAGE1", "WIZARDPAGE2", "WIZARDPAGE3"};
+        EXPECT_EQ(renderPages(wizard, window), expected);
+        EXPECT_EQ(window.windowTitle().toStdString(), "Tessaly Wizard:- Quantify Options");
+    }
+    wizard.DestroyWindow();
+}
+} // namespace
