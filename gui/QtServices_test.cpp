@@ -8,7 +8,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
-#include <QRegularExpression>
 #include <QTest>
 #include <fstream>
 #include <functional>
@@ -22,57 +21,50 @@ TEST(QtUserInterface, ShowsTheBoxAndReturnsTheButtonPressed)
 {
     gui::QtUserInterface ui;
     platform::ScopedUserInterface installed(ui);
+    using Act = std::function<void(QMessageBox&)>;
+    const auto press = [](QMessageBox::StandardButton button) -> Act {
+        return [button](QMessageBox& box) { box.button(button)->click(); };
+    };
+    const auto key = [](Qt::Key key) -> Act { return [key](QMessageBox& box) { QTest::keyClick(&box, key); }; };
+    // The platform lets Escape answer only a box with Cancel or a single OK.
+    const auto escapeThen = [](Act then) -> Act {
+        return [then](QMessageBox& box) {
+            QTest::keyClick(&box, Qt::Key_Escape);
+            EXPECT_TRUE(box.isVisible()) << "Escape did nothing";
+            then(box);
+        };
+    };
     struct Case
     {
         const char* name;
+        const char* caption;
         UINT type;
-        std::function<void(QMessageBox&)> act;
+        QMessageBox::Icon icon;
+        Act act;
         int result;
     } cases[] = {
-        {"No pressed", MB_YESNO | MB_ICONQUESTION,
-         [](QMessageBox& box) {
-             EXPECT_EQ(box.windowTitle().toStdString(), "Tessaly Method Editor");
-             EXPECT_EQ(box.text().toStdString(), "Save?\nReally?");
-             EXPECT_EQ(box.icon(), QMessageBox::Question);
-             box.button(QMessageBox::No)->click();
-         },
-         IDNO},
-        {"Escape in a Yes/No box does nothing", MB_YESNO,
-         [](QMessageBox& box) {
-             QTest::keyClick(&box, Qt::Key_Escape);
-             EXPECT_TRUE(box.isVisible());
-             box.button(QMessageBox::Yes)->click();
-         },
-         IDYES},
-        {"Escape cancels where there is Cancel", MB_YESNOCANCEL,
-         [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); }, IDCANCEL},
-        {"Enter presses the default button", MB_OKCANCEL | 0x100,
-         [](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Return); }, IDCANCEL},
-        {"Escape in an OK box is OK", MB_OK | MB_ICONHAND,
-         [](QMessageBox& box) {
-             EXPECT_EQ(box.icon(), QMessageBox::Critical);
-             QTest::keyClick(&box, Qt::Key_Escape);
-         },
-         IDOK},
-        {"Abort, Retry, Ignore", MB_ABORTRETRYIGNORE | 0x200,
-         [](QMessageBox& box) {
-             QTest::keyClick(&box, Qt::Key_Escape);
-             EXPECT_TRUE(box.isVisible()) << "no Escape without Cancel";
-             QTest::keyClick(&box, Qt::Key_Return);
-         },
+        {"No pressed", "Tessaly Method Editor", MB_YESNO | MB_ICONQUESTION, QMessageBox::Question,
+         press(QMessageBox::No), IDNO},
+        {"Escape in a Yes/No box", "T", MB_YESNO, QMessageBox::NoIcon, escapeThen(press(QMessageBox::Yes)), IDYES},
+        {"Escape cancels where there is Cancel", nullptr, MB_YESNOCANCEL, QMessageBox::NoIcon, key(Qt::Key_Escape),
+         IDCANCEL},
+        {"Enter presses the default button", "T", MB_OKCANCEL | 0x100, QMessageBox::NoIcon, key(Qt::Key_Return),
+         IDCANCEL},
+        {"Escape in an OK box is OK", "T", MB_OK | MB_ICONHAND, QMessageBox::Critical, key(Qt::Key_Escape), IDOK},
+        {"Abort, Retry, Ignore", "T", MB_ABORTRETRYIGNORE | 0x200, QMessageBox::NoIcon, escapeThen(key(Qt::Key_Return)),
          IDIGNORE},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
-        whenShown<QMessageBox>(c.act);
-        EXPECT_EQ(MessageBoxA(nullptr, "Save?\nReally?", "Tessaly Method Editor", c.type), c.result);
+        guitest::whenShown<QMessageBox>([&c](QMessageBox& box) {
+            EXPECT_EQ(box.windowTitle().toStdString(), c.caption ? c.caption : "Error");
+            EXPECT_EQ(box.text().toStdString(), "Save?\nReally?");
+            EXPECT_EQ(box.icon(), c.icon);
+            c.act(box);
+        });
+        EXPECT_EQ(MessageBoxA(nullptr, "Save?\nReally?", c.caption, c.type), c.result);
     }
-    whenShown<QMessageBox>([](QMessageBox& box) {
-        EXPECT_EQ(box.windowTitle().toStdString(), "Error") << "a box without a caption";
-        box.button(QMessageBox::Ok)->click();
-    });
-    EXPECT_EQ(MessageBoxA(nullptr, "x", nullptr, MB_OK), IDOK);
 }
 
 TEST(QtDialogService, FiltersMatchWithoutRegardToCase)
@@ -82,30 +74,14 @@ TEST(QtDialogService, FiltersMatchWithoutRegardToCase)
         const char* description;
         const char* pattern;
         const char* filter;
-        const char* matches;
-        const char* fails;
     } cases[] = {
-        {"Tessaly Methods (*.tym)", "*.tym", "Tessaly Methods (*.tym) (*.[tT][yY][mM])", "A.TYM", "a.tyl"},
-        {"Kelvane 3.x (*.SPL)", "*.spl", "Kelvane 3.x (*.SPL) (*.[sS][pP][lL])", "list.spl", "list.sp"},
-        {"Lists", "*.csv;*.txt", "Lists (*.[cC][sS][vV] *.[tT][xX][tT])", "b.Txt", "b.tsv"},
-        {"All Files (*.*)", "*.*", "All Files (*.*) (*.*)", "x.y", "noextension"},
+        {"Tessaly Methods (*.tym)", "*.tym", "Tessaly Methods (*.tym) (*.[tT][yY][mM])"},
+        {"Kelvane 3.x (*.SPL)", "*.spl", "Kelvane 3.x (*.SPL) (*.[sS][pP][lL])"},
+        {"Lists", "*.csv;*.txt", "Lists (*.[cC][sS][vV] *.[tT][xX][tT])"},
+        {"All Files (*.*)", "*.*", "All Files (*.*) (*.*)"},
     };
     for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.pattern);
-        const QString filter = gui::nameFilterOf(c.description, c.pattern);
-        EXPECT_EQ(filter.toStdString(), c.filter);
-        // The patterns as Qt's file dialog reads them: the last parenthesised part.
-        const QString patterns = filter.mid(filter.lastIndexOf('(') + 1).chopped(1);
-        const auto matched = [&](const char* name) {
-            for (const QString& glob : patterns.split(' '))
-                if (QRegularExpression(QRegularExpression::wildcardToRegularExpression(glob)).match(name).hasMatch())
-                    return true;
-            return false;
-        };
-        EXPECT_TRUE(matched(c.matches));
-        EXPECT_FALSE(matched(c.fails));
-    }
+        EXPECT_EQ(gui::nameFilterOf(c.description, c.pattern).toStdString(), c.filter) << c.pattern;
 }
 
 TEST(QtDialogService, FileDialogsStartWhereAskedAndGiveHostPaths)

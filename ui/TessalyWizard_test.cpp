@@ -393,7 +393,6 @@ TEST_F(TessalyWizardTest, AssignmentCopiesDataButEachWizardKeepsItsPages)
     CRunOptsPage1* const ownPage = wizard_.m_pPage1;
     wizard_ = source;
     EXPECT_EQ(wizard_.m_pPage1, ownPage);
-    EXPECT_NE(wizard_.m_pPage1, source.m_pPage1);
     EXPECT_EQ(wizard_.m_pPage1->sheet(), &wizard_);
     EXPECT_EQ(wizard_.m_strMethodFile + wizard_.m_strLimsExportFile, "C:\\m.tymC:\\e.txt");
     EXPECT_EQ(typeText(wizard_.m_CompoundListType), typeText(CSelectFileDialog::m_DataTypes[1]));
@@ -402,9 +401,6 @@ TEST_F(TessalyWizardTest, AssignmentCopiesDataButEachWizardKeepsItsPages)
     std::unique_ptr<CTessalyWizard> made(CTessalyWizard::CreateObject());
     ASSERT_TRUE(made);
     EXPECT_EQ(made->GetPageCount(), 3);
-    EXPECT_TRUE(made->IsWizard());
-    EXPECT_STREQ(made->caption(), "Tessaly Wizard");
-    EXPECT_STREQ(made->GetPage(2)->caption(), "Tessaly Wizard:- Quantify Options");
 }
 
 // The pages find their templates and captions; every control in a group box names a group box of
@@ -439,20 +435,13 @@ TEST_F(TessalyWizardTest, OptionsTakeTheWizardsRunOptionsOnly)
                typeText(r.m_CompoundListType).c_str() + "|" + typeText(r.m_AnalysisListType).c_str();
     };
     const auto flags = [](auto& r) {
-        return std::vector<BOOL*>{&r.m_bCompoundOptimisation,
-                                  &r.m_bAnalysisAndQuantitation,
-                                  &r.m_bRunUnattended,
-                                  &r.m_bAcquireSampleData,
-                                  &r.m_bAutoProcessSamples,
-                                  &r.m_bAutoQuantifySamples,
-                                  &r.m_bPreRun,
-                                  &r.m_bPostRun,
-                                  &r.m_bIntegrateSamples,
-                                  &r.m_bCalibrateStandards,
-                                  &r.m_bQuantifySamples,
-                                  &r.m_bPrintQuantifyReports,
-                                  &r.m_bExportResultsToLims,
+        // clang-format off
+        return std::vector<BOOL*>{&r.m_bCompoundOptimisation, &r.m_bAnalysisAndQuantitation, &r.m_bRunUnattended,
+                                  &r.m_bAcquireSampleData, &r.m_bAutoProcessSamples, &r.m_bAutoQuantifySamples,
+                                  &r.m_bPreRun, &r.m_bPostRun, &r.m_bIntegrateSamples, &r.m_bCalibrateStandards,
+                                  &r.m_bQuantifySamples, &r.m_bPrintQuantifyReports, &r.m_bExportResultsToLims,
                                   &r.m_bConcatenateGroup};
+        // clang-format on
     };
     w.m_strMethodFile = "m", w.m_strCompoundList = "c", w.m_strAnalysisList = "a", w.m_strPreRunProcess = "pre";
     w.m_strPostRunProcess = "post", w.m_strBaseQuanMethod = "b", w.m_strLimsExportFile = "e";
