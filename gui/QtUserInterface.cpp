@@ -113,30 +113,30 @@ MessageBoxButtons messageBoxButtonsOf(UINT type)
 
 int QtUserInterface::showMessageBox(HWND owner, const char* text, const char* caption, UINT type)
 {
-    const MessageBoxButtons spec = messageBoxButtonsOf(type);
-    PlatformMessageBox box(ownerWidgetOf(owner), spec.escapeResult != 0);
+    const MessageBoxButtons layout = messageBoxButtonsOf(type);
+    PlatformMessageBox box(ownerWidgetOf(owner), layout.escapeResult != 0);
     // An empty caption reads "Error", as the platform titles a box given none.
     box.setWindowTitle(*caption ? QString::fromUtf8(caption) : QStringLiteral("Error"));
     box.setTextFormat(Qt::PlainText);
     box.setText(QString::fromUtf8(text));
-    box.setIcon(spec.icon);
-    for (const auto& [button, result] : spec.buttons)
+    box.setIcon(layout.icon);
+    for (const auto& [button, result] : layout.buttons)
     {
         QPushButton* pushButton = box.addButton(button);
-        if (result == spec.escapeResult)
+        if (result == layout.escapeResult)
             box.setEscapeButton(pushButton);
     }
-    box.setDefaultButton(static_cast<QPushButton*>(box.button(spec.buttons[spec.defaultButton].first)));
+    box.setDefaultButton(static_cast<QPushButton*>(box.button(layout.buttons[layout.defaultButton].first)));
     box.exec();
     // The box's owner is the active window again, as on the platform, whatever the window
     // system would choose.
     if (QWidget* owner = box.parentWidget())
         owner->window()->activateWindow();
     const auto pressed = box.standardButton(box.clickedButton());
-    for (const auto& [button, result] : spec.buttons)
+    for (const auto& [button, result] : layout.buttons)
         if (button == pressed)
             return result;
-    return spec.escapeResult != 0 ? spec.escapeResult : IDCANCEL;
+    return layout.escapeResult != 0 ? layout.escapeResult : IDCANCEL;
 }
 
 bool QtUserInterface::setWindowText(HWND, const char*)
