@@ -491,6 +491,25 @@ TEST_F(OptionsSheetTest, TheTitleNamesTheFileAndMarksTheFirstChange)
     EXPECT_EQ(title(*sheet), "Tessaly Method Editor Untitled*") << "an untitled method is always marked";
 }
 
+// Any one value of the Optimisation page changed on its own marks the method, the collision
+// energy and fragment boxes included.
+TEST_F(OptionsSheetTest, EachRangeBoxChangedAloneMarksTheMethod)
+{
+    const std::string file = writeMethod("one.tym", "Cone Voltage Min=10.00\n");
+    const std::pair<int, const char*> cases[] = {{1002, "12"}, {1003, "52"}, {1004, "7"}, {1005, "12"},
+                                                 {1006, "52"}, {1007, "7"},  {1016, "60"}};
+    for (const auto& [box, value] : cases)
+    {
+        SCOPED_TRACE(box);
+        auto sheet = openSheet(file);
+        ASSERT_EQ(sheet->m_bModified, 0);
+        const std::size_t before = shown().size();
+        ASSERT_TRUE(DialogDriver::enter(*sheet->GetActivePage(), box, value, 1012));
+        EXPECT_EQ(shown().size(), before) << "the value is taken";
+        EXPECT_EQ(sheet->m_bModified, 1);
+    }
+}
+
 TEST_F(OptionsSheetTest, SaveWritesOnlyAModifiedMethodAndWithoutMuxPageWritesMuxOff)
 {
     const std::string file = writeMethod("mux.tym", "Use MUX Mode=1\nMUX Sprays=4\nUse Interlaced Injections=1\n");
