@@ -399,6 +399,11 @@ TEST_F(OptionsSheetTest, UserAdductMassesAreTakenWhenTheBoxIsLeftForAnythingButA
     ASSERT_TRUE(DialogDriver::enter(page, 1035, "12.25", 1031));
     EXPECT_FLOAT_EQ(adducts.m_UserPos3.Mass(), 12.25f);
     EXPECT_EQ(adducts.m_UserPos3.m_strName, "M+12.25");
+    for (const int check : {1040, 1042, 1037, 1038, 1036})
+    {
+        ASSERT_TRUE(DialogDriver::enter(page, 1035, "9", check)) << check;
+        EXPECT_FLOAT_EQ(adducts.m_UserPos3.Mass(), 12.25f) << "left for user check box " << check;
+    }
 
     ASSERT_TRUE(DialogDriver::enter(page, 1035, "1e309", 1031));
     ASSERT_EQ(shown().size(), 1u);
