@@ -496,23 +496,35 @@ TEST_F(OptionsSheetTest, TheTitleNamesTheFileAndMarksTheFirstChange)
     EXPECT_EQ(title(*sheet), "Tessaly Method Editor Untitled*") << "an untitled method is always marked";
 }
 
-// Any one value of the Optimisation page changed on its own marks the method, the collision
-// energy and fragment boxes included.
-TEST_F(OptionsSheetTest, EachRangeBoxChangedAloneMarksTheMethod)
+// Any one value changed on its own marks the method: each box of the Optimisation page, the
+// collision energy and fragment boxes included, and each injection volume.
+TEST_F(OptionsSheetTest, EachValueChangedAloneMarksTheMethod)
 {
     const std::string file = writeMethod("one.tym", "Cone Voltage Min=10.00\n");
-    const std::pair<int, const char*> cases[] = {{1002, "12"}, {1003, "52"}, {1004, "7"}, {1005, "12"},
-                                                 {1006, "52"}, {1007, "7"},  {1016, "60"}};
-    for (const auto& [box, value] : cases)
+    struct Case
     {
-        SCOPED_TRACE(box);
+        int tab, box;
+        const char* value;
+        int next;
+    } cases[] = {
+        {kOptimisationTab, 1002, "12", 1012}, {kOptimisationTab, 1003, "52", 1012}, {kOptimisationTab, 1004, "7", 1012},
+        {kOptimisationTab, 1005, "12", 1012}, {kOptimisationTab, 1006, "52", 1012}, {kOptimisationTab, 1007, "7", 1012},
+        {kOptimisationTab, 1016, "60", 1012}, {kInletsTab, 1016, "30", 1017},       {kInletsTab, 1017, "30", 1016}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.box);
         auto sheet = openSheet(file);
         ASSERT_EQ(sheet->m_bModified, 0);
         const std::size_t before = shown().size();
-        ASSERT_TRUE(DialogDriver::enter(*sheet->GetActivePage(), box, value, 1012));
+        ASSERT_TRUE(DialogDriver::enter(tab(*sheet, c.tab), c.box, c.value, c.next));
         EXPECT_EQ(shown().size(), before) << "the value is taken";
         EXPECT_EQ(sheet->m_bModified, 1);
     }
+    // A method without a file name cannot be saved by Save itself.
+    auto untitled = openSheet();
+    untitled->SetModified();
+    EXPECT_EQ(untitled->Save(), 0);
+    EXPECT_EQ(untitled->m_bModified, 1);
 }
 
 TEST_F(OptionsSheetTest, SaveWritesOnlyAModifiedMethodAndWithoutMuxPageWritesMuxOff)
