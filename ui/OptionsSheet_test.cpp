@@ -506,10 +506,11 @@ TEST_F(OptionsSheetTest, EachValueChangedAloneMarksTheMethod)
         int tab, box;
         const char* value;
         int next;
-    } cases[] = {
-        {kOptimisationTab, 1002, "12", 1012}, {kOptimisationTab, 1003, "52", 1012}, {kOptimisationTab, 1004, "7", 1012},
-        {kOptimisationTab, 1005, "12", 1012}, {kOptimisationTab, 1006, "52", 1012}, {kOptimisationTab, 1007, "7", 1012},
-        {kOptimisationTab, 1016, "60", 1012}, {kInletsTab, 1016, "30", 1017},       {kInletsTab, 1017, "30", 1016}};
+    } cases[] = {{kOptimisationTab, 1002, "12", 1012}, {kOptimisationTab, 1003, "52", 1012},
+                 {kOptimisationTab, 1004, "7", 1012},  {kOptimisationTab, 1005, "12", 1012},
+                 {kOptimisationTab, 1006, "52", 1012}, {kOptimisationTab, 1007, "7", 1012},
+                 {kOptimisationTab, 1016, "60", 1012}, {kInletsTab, 1016, "30", 1017},
+                 {kAcquisitionTab, 1023, "2", 1024},   {kInletsTab, 1017, "30", 1016}};
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.box);
