@@ -2,6 +2,7 @@
 #   make test   sanitizer build (AddressSanitizer + UndefinedBehaviorSanitizer), every test
 #   make demo   release build, then the demo on the example project
 #   make bench  release build of the benchmarks, run them
+#   make package  release build, then the Debian package build/package/brenmo_<version>_<arch>.deb
 #   make fuzz   clang libFuzzer build, run every fuzz target for FUZZ_SECONDS each
 #   make clang  warning check of the whole tree with clang
 
@@ -9,7 +10,7 @@ JOBS ?= 2
 FUZZ_SECONDS ?= 60
 CMAKE := cmake -G Ninja -S .
 
-.PHONY: all deps test demo bench fuzz clang clean
+.PHONY: all deps test demo bench package fuzz clang clean
 
 all: test
 
@@ -31,6 +32,11 @@ bench: deps
 	$(CMAKE) -B build/bench -DCMAKE_BUILD_TYPE=Release -DBRENMO_TESTS=OFF -DBRENMO_BENCH=ON
 	cmake --build build/bench -j $(JOBS)
 	for b in build/bench/bin/*_bench; do $$b; done
+
+package: deps
+	$(CMAKE) -B build/package -DCMAKE_BUILD_TYPE=Release -DBRENMO_TESTS=OFF -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build build/package -j $(JOBS)
+	cd build/package && cpack
 
 fuzz: deps
 	$(CMAKE) -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRENMO_TESTS=OFF -DBRENMO_FUZZ=ON \
