@@ -157,8 +157,9 @@ std::string readRow(const std::vector<std::string_view>& cells, const std::array
                     ResultRow& row)
 {
     const auto cell = [&](Column c) { return cells[at[c]]; };
+    // Appended to a string built first: g++ 12 at -O2 warns falsely on "literal" + std::string&&.
     const auto bad = [&](Column c, std::string_view expected) {
-        return "\"" + std::string(kColumnNames[c]) + "\" is " + quoted(cell(c)) + ", " + std::string(expected);
+        return std::string("\"").append(kColumnNames[c]).append("\" is ").append(quoted(cell(c))).append(", ").append(expected);
     };
 
     if (cell(kCompound).empty())
@@ -234,7 +235,7 @@ bool readResultsTable(std::string_view text, const std::string& name, ResultsTab
                 if (column < 0)
                     continue;
                 if (seen[column])
-                    return fail("\"" + std::string(cells[i]) + "\" names two columns of the header");
+                    return fail(std::string("\"").append(cells[i]).append("\" names two columns of the header"));
                 seen[column] = true;
                 at[column] = i;
             }

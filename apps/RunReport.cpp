@@ -182,7 +182,7 @@ std::string svgOf(const RampPlot& plot)
         const std::size_t n = std::min(xs.size(), curve.responses.size());
         std::string points;
         for (std::size_t k = 0; k < n; ++k)
-            points += (k ? " " : "") + px(xs[k]) + "," + py(curve.responses[k]);
+            points.append(k ? " " : "").append(px(xs[k])).append(",").append(py(curve.responses[k]));
         svg += std::string("<g class=\"") + (chosen ? "curve chosen" : "curve") + "\" stroke=\"" + colour +
                "\" fill=\"" + colour + "\"><title>" + escaped(curve.label) + "</title>";
         svg += "<polyline fill=\"none\" points=\"" + points + "\"" +
