@@ -76,6 +76,7 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     tessaly.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     std::string dataDirectory;
     tessaly.add_option("--data-dir", dataDirectory, "host data directory, C:\\ to the engine")->envname("KELVANE_DATA");
+    tessaly.set_version_flag("--version", "tessaly " BRENMO_VERSION, "prints the version and exits");
     Action action;
     for (const AddCommand add : kCommands)
         add(tessaly, action);
@@ -91,6 +92,11 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     {
         // CLI11 takes the arguments last first.
         tessaly.parse(std::vector<std::string>(args.rbegin(), args.rend()));
+    }
+    catch (const CLI::CallForVersion& e)
+    {
+        out << e.what() << '\n';
+        return kOk;
     }
     catch (const CLI::Success&)
     {

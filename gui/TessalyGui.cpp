@@ -151,6 +151,7 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     std::string dataDirectory;
     app.add_option("--data-dir", dataDirectory, "host data directory, C:\\ to the engine")->envname("KELVANE_DATA");
+    app.set_version_flag("--version", "tessaly-gui " BRENMO_VERSION, "prints the version and exits");
     app.require_subcommand(1);
     CLI::App* edit = app.add_subcommand("edit", "opens the method editor, on FILE or on a new method");
     std::string file;
@@ -165,6 +166,11 @@ int dispatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     {
         // CLI11 takes the arguments last first.
         app.parse(std::vector<std::string>(args.rbegin(), args.rend()));
+    }
+    catch (const CLI::CallForVersion& e)
+    {
+        out << e.what() << '\n';
+        return kOk;
     }
     catch (const CLI::Success&)
     {

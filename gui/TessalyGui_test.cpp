@@ -216,5 +216,8 @@ TEST_F(TessalyGuiRun, BadArgumentsAreRefusedOnOneLine)
     }
     EXPECT_EQ(run({"--help"}), 0);
     EXPECT_NE(out.str().find("wizard"), std::string::npos);
+    out.str("");
+    EXPECT_EQ(run({"--version"}), 0) << "needs no command";
+    EXPECT_EQ(out.str(), "tessaly-gui " BRENMO_VERSION "\n");
 }
 } // namespace

@@ -45,6 +45,9 @@ TEST_F(TessalyDriver, HelpDescribesACommandAndItsOptions)
     const Result r = tessaly({"quan", "--help"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("--set-method"), std::string::npos) << r.out;
+    const Result version = tessaly({"--version"});
+    EXPECT_EQ(version.status, 0) << version.err;
+    EXPECT_EQ(version.out, "tessaly " BRENMO_VERSION "\n");
 }
 
 TEST_F(TessalyDriver, RefusesBadInputWithOneLineAndWritesNothing)
