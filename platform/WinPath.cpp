@@ -127,6 +127,7 @@ struct DataDirectoryState
 {
     std::mutex mutex;
     std::string directory; // empty until set or first asked for
+    std::string temporary; // set by setTemporaryDirectory; empty: $TMPDIR or /tmp
 };
 
 DataDirectoryState& dataDirectoryState()
@@ -205,13 +206,29 @@ std::string toHostPath(std::string_view posixPath)
     return host;
 }
 
+void setTemporaryDirectory(const std::string& posixDirectory)
+{
+    const std::string_view wanted = beforeZero(posixDirectory);
+    std::string directory = wanted.empty() ? std::string() : posixFromComponents(posixComponents(wanted));
+    DataDirectoryState& state = dataDirectoryState();
+    const std::lock_guard lock(state.mutex);
+    state.temporary = std::move(directory);
+}
+
 std::string hostTemporaryDirectory()
 {
-    std::string directory = "/tmp";
-    if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir && *tmpdir == '/')
+    std::string directory;
     {
+        DataDirectoryState& state = dataDirectoryState();
+        const std::lock_guard lock(state.mutex);
+        directory = state.temporary;
+    }
+    if (directory.empty())
+    {
+        directory = "/tmp";
         struct stat status;
-        if (stat(tmpdir, &status) == 0 && S_ISDIR(status.st_mode))
+        if (const char* tmpdir = std::getenv("TMPDIR");
+            tmpdir && *tmpdir == '/' && stat(tmpdir, &status) == 0 && S_ISDIR(status.st_mode))
             directory = tmpdir;
     }
     std::string host = toHostPath(directory);

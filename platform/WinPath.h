@@ -36,8 +36,13 @@ PLATFORM_API std::string toPosixPath(std::string_view hostPath);
 /// the empty string for an empty path.
 PLATFORM_API std::string toHostPath(std::string_view posixPath);
 
-/// The host's temporary directory: the POSIX temporary directory ($TMPDIR when it names an
-/// existing directory, else /tmp) in host form, ending with a backslash as the platform's
-/// temporary-path query returns it.
+/// The host's temporary directory in host form, ending with a backslash as the platform's
+/// temporary-path query returns it: the one set with setTemporaryDirectory, else the POSIX
+/// temporary directory ($TMPDIR when it names an existing directory, else /tmp).
 PLATFORM_API std::string hostTemporaryDirectory();
+
+/// Makes posixDirectory (a relative one is taken against the current directory) the host's
+/// temporary directory from now on, so that a run can keep its temporaries in a private folder;
+/// the empty text goes back to the POSIX temporary directory. The directory is not created.
+PLATFORM_API void setTemporaryDirectory(const std::string& posixDirectory);
 } // namespace platform
