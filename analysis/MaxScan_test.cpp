@@ -8,7 +8,9 @@
 #include "testing/ScriptedUserInterface.h"
 #include "testing/TempDir.h"
 
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <map>
@@ -413,6 +415,75 @@ TEST_F(Optimise, SimulatedStepsFillTheRecordWithoutData)
         p.IonModeOpt = polarity;
         EXPECT_EQ(MimicGetMaxScanDaughter(p, options_), 1);
         EXPECT_EQ(outcome(1, p, true), expected);
+    }
+}
+
+// A method may hold any double, and a ramp value beyond the int range reached a cast to int, which
+// is undefined (the sanitizer build aborts on it). Every step's whole-number voltage or energy
+// now truncates as before within the range and saturates at its ends; NaN gives 0.
+TEST_F(Optimise, RampValuesBeyondTheIntRangeSaturate)
+{
+    constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    // The ramp (start, step, end), its value at the third step and at its start (the value of a
+    // failed or simulated step).
+    struct Case { const char* name; double start, step, end; int third, first; };
+    const Case cases[] = {
+        {"ordinary", 10, 6, 50, 22, 10},
+        {"fractions truncate toward zero", -7.9, 0.5, 50, -6, -7},
+        {"third step cut to the end", 10, 30, 40.5, 40, 10},
+        {"start far below", -1e308, 6, 50, kMin, kMin},
+        {"start far above, no step", 1e308, 0, 1e308, kMax, kMax},
+        {"step overflows to infinity", 10, 1e308, 3e9, kMax, 10},
+        {"end far below", 10, 6, -3e9, kMin, 10},
+        {"just inside the range", 2147483647.9, 0, 2147483647.9, kMax, kMax},
+        {"just inside below", -2147483648.9, 0, 50, kMin, kMin},
+        {"start not a number", nan, 6, 50, 0, 0},
+        {"end not a number", 10, 6, nan, 22, 10},
+    };
+    // Function 3 holds the parent's [M+H]+ and, away from the parent, a product at 120.
+    host_.spectra[3] = {{120.0f, 301.0079f}, {25, 40}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        options_.m_dConeVoltageMin = options_.m_dCollisionEnergyMin = c.start;
+        options_.m_dConeVoltageStep = options_.m_dCollisionEnergyStep = c.step;
+        options_.m_dConeVoltageMax = options_.m_dCollisionEnergyMax = c.end;
+        const std::string third = std::to_string(c.third), first = std::to_string(c.first);
+        EXPECT_EQ(parent(IONMODEOPT_POSITIVE), "1 301.0079 40.0 3 " + third);
+        EXPECT_EQ(parent(IONMODEOPT_BOTH), "1 300.0000 0.0 -1 " + first) << "no candidate: the failure values";
+
+        tag_SCAN_PARAMS p{};
+        p.dParentMass = 301.0;
+        p.nMaxFunction = 3;
+        EXPECT_EQ(outcome(GetMaxScanDaughter("C:\\P.PRO\\Data\\S1.RAW", p, options_, "C:\\list.spl", 3), p, true),
+                  "1 120.0000 25.0 3 " + third);
+        p.nMaxFunction = -1;
+        EXPECT_EQ(outcome(GetMaxScanDaughter("C:\\P.PRO\\Data\\S1.RAW", p, options_, "C:\\list.spl", 3), p, true),
+                  "1 49.0000 0.0 -1 " + first);
+
+        EXPECT_EQ(MimicGetMaxScanParent(p, options_), 1);
+        EXPECT_EQ(p.nConeVoltage, c.first);
+        EXPECT_EQ(MimicGetMaxScanDaughter(p, options_), 1);
+        EXPECT_EQ(p.nCollisionEnergy, c.first);
+    }
+    EXPECT_EQ(host_.held, 0);
+}
+
+// The simulated daughter cuts the mass to three decimals without a cast that a mass beyond the
+// range of whole numbers would make undefined.
+TEST_F(Optimise, SimulatedDaughterOfAnyMassIsDefined)
+{
+    // Cutting to three decimals is exact at this relative precision, and below a thousandth for 300.
+    constexpr double kRelativeTolerance = 1e-12, kTolerance = 1e-9;
+    const std::pair<double, double> cases[] = {{300.0, 301.007}, {1e300, 1e300 + 1.0079}, {-1e300, -1e300}};
+    for (const auto& [mass, daughter] : cases)
+    {
+        SCOPED_TRACE(mass);
+        tag_SCAN_PARAMS p{};
+        p.dParentMass = mass;
+        EXPECT_EQ(MimicGetMaxScanDaughter(p, options_), 1);
+        EXPECT_NEAR(p.dDaughterMass, daughter, std::fabs(daughter) * kRelativeTolerance + kTolerance);
     }
 }
 } // namespace

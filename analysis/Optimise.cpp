@@ -8,7 +8,9 @@
 #include "ui/TessalyMessageBox.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace
 {
@@ -35,11 +37,22 @@ double protonated(double mass, tag_IONMODEOPT polarity)
     }
 }
 
+// A ramp value as the record's whole number: truncated toward zero, and saturated to the int range
+// first, since a method may hold any double and casting one beyond that range is undefined. NaN,
+// which no range holds, gives 0.
+int wholeValue(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    constexpr double kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+    return static_cast<int>(std::clamp(value, kMin, kMax));
+}
+
 // The ramp value of a 1-based step: start plus step per step, truncated, never beyond the end.
 int rampValue(int function, double start, double step, double end)
 {
     const double value = (function - 1) * step + start;
-    return static_cast<int>(value > end ? end : value);
+    return wholeValue(value > end ? end : value);
 }
 
 // The steps of a ramp an optimisation injection can acquire: one function each, eight at most.
@@ -102,7 +115,7 @@ int GetMaxScanParent(const CString& rawFile, tag_SCAN_PARAMS& params, const CBre
     else
     {
         params.nMaxFunction = -1;
-        params.nConeVoltage = static_cast<int>(opts.m_dConeVoltageMin);
+        params.nConeVoltage = wholeValue(opts.m_dConeVoltageMin);
         params.fResponse = 0.0f;
     }
     return 1;
@@ -137,7 +150,7 @@ int GetMaxScanDaughter(const CString& rawFile, tag_SCAN_PARAMS& params, const CB
     {
         params.dDaughterMass = kFailedDaughterMass;
         params.nMaxFunction = -1;
-        params.nCollisionEnergy = static_cast<int>(opts.m_dCollisionEnergyMin);
+        params.nCollisionEnergy = wholeValue(opts.m_dCollisionEnergyMin);
         params.fResponse = 0.0f;
     }
     return 1;
@@ -146,18 +159,19 @@ int GetMaxScanDaughter(const CString& rawFile, tag_SCAN_PARAMS& params, const CB
 int MimicGetMaxScanParent(tag_SCAN_PARAMS& params, const CBrenmoOptions& opts)
 {
     params.nMaxFunction = 0;
-    params.nConeVoltage = static_cast<int>(opts.m_dConeVoltageMin);
+    params.nConeVoltage = wholeValue(opts.m_dConeVoltageMin);
     params.fResponse = 1.0f;
     return 1;
 }
 
 int MimicGetMaxScanDaughter(tag_SCAN_PARAMS& params, const CBrenmoOptions& opts)
 {
-    // Cut, not rounded, to three decimals.
+    // Cut, not rounded, to three decimals; trunc rather than a cast to a whole-number type, which
+    // a record's mass beyond that type's range would make undefined.
     const double daughter = protonated(params.dParentMass, params.IonModeOpt);
-    params.dDaughterMass = static_cast<double>(static_cast<long long>(daughter * 1000.0)) * 0.001;
+    params.dDaughterMass = std::trunc(daughter * 1000.0) * 0.001;
     params.nMaxFunction = 0;
-    params.nCollisionEnergy = static_cast<int>(opts.m_dCollisionEnergyMin);
+    params.nCollisionEnergy = wholeValue(opts.m_dCollisionEnergyMin);
     params.fResponse = 1.0f;
     return 1;
 }

@@ -5,6 +5,7 @@
 
 #include "kelvane/CompoundModel.h"
 #include "platform/AtomicFile.h"
+#include "platform/SafeText.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -436,17 +437,19 @@ bool writeTruth(const std::string& posixPath, const std::vector<CompoundTruth>& 
             // A tab or line break in a name would shift or split the row.
             if (row.compound.find_first_of("\t\r\n") != std::string::npos)
             {
-                error = posixPath + ": compound name \"" + row.compound + "\" holds a tab or line break";
+                error = posixPath + ": compound name \"" + platform::printableText(row.compound) +
+                        "\" holds a tab or line break";
                 return false;
             }
-            text += row.compound;
+            // The file is opened in spreadsheets: a name such as "=HYPERLINK(...)" is written as text.
+            text += platform::neutralisedCell(row.compound);
             if (row.ionises)
             {
                 // Wide enough for any double in these formats (%.3f of 1e308 is 313 characters).
                 char values[1400];
                 std::snprintf(values, sizeof values, "\t%.3f\t%.1f\t%.3f\t%.1f\n", row.parentMz, row.coneVoltage,
                               row.daughterMz, row.collisionEnergy);
-                text += "\t" + row.adduct + values;
+                text += "\t" + platform::neutralisedCell(row.adduct) + values;
             }
             else
                 text += "\t\t\t\t\t\n";

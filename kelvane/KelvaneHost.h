@@ -252,6 +252,10 @@ class HOST_API KelvaneHost : public host::Host
 /// data directory could not be set up.
 HOST_API KelvaneHost* install(const std::string& dataDirectory);
 
+/// Why the last MeasureSampleList failed, in one line naming the file: the first row that failed,
+/// or the method or list that could not be read. Empty after one that succeeded.
+HOST_API const std::string& lastMeasureError();
+
 /// Uninstalls and destroys the host that install made; the host installed before it, if any
 /// other, is not put back.
 HOST_API void uninstall();

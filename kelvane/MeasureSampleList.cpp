@@ -209,32 +209,56 @@ std::string rawDataPathOf(std::string_view fileName, const std::string& listDire
 } // namespace
 } // namespace detail
 
+namespace
+{
+std::string& measureError()
+{
+    static std::string reason;
+    return reason;
+}
+
+// Records why the measurement failed; the operation's result is then 0.
+int measureFailed(std::string reason)
+{
+    measureError() = std::move(reason);
+    return 0;
+}
+} // namespace
+
+const std::string& lastMeasureError()
+{
+    return measureError();
+}
+
 int KelvaneHost::MeasureSampleList(HWND, const tag_HXFILE& sampleList, int firstRow, int lastRow)
 {
     // Nothing is shown, so the owner window is not needed. Rows are measured in order, each on its
     // own: a row whose raw data cannot be read, or whose peak database cannot be written, makes the
     // result 0 but does not stop the rows after it, and leaves its old peak database as it was.
+    measureError().clear();
     try
     {
         // The method, read once for every row.
         tag_METHOD_DB_DESCRIPTOR descriptor;
         tag_HXFILE method;
         if (!GetSystemListValue("SystemList", "METHOD_DB", 0, method))
-            return 0;
+            return measureFailed("the system list names no quan method (METHOD_DB)");
         descriptor.SetType(tag_METHOD_DB_DESCRIPTOR::kTypeMethod);
         descriptor.SetName(method);
+        char methodPath[1024] = {};
+        ConvertHxFileToPath(methodPath, sizeof methodPath, method);
         if (DmDB3Open(descriptor, DMDB3_MODE_READ) != 0)
-            return 0;
+            return measureFailed(std::string(methodPath) + ": the quan method cannot be opened");
         const int methodRecords = descriptor.RecordCount();
         DmDB3Close(descriptor);
         std::vector<tag_METHOD_RECORD> records(static_cast<std::size_t>(std::max(methodRecords, 0)));
         for (int i = 1; i <= methodRecords; ++i)
             if (!MethodGetRecord(method, i, records[static_cast<std::size_t>(i - 1)]))
-                return 0;
+                return measureFailed(std::string(methodPath) + ": record " + std::to_string(i) + " cannot be read");
 
         char listPath[1024] = {};
         if (!ConvertHxFileToPath(listPath, sizeof listPath, sampleList) || listPath[0] == '\0')
-            return 0;
+            return measureFailed("no sample list named");
         const std::string posixList = platform::toPosixPath(listPath);
         CsvTable table;
         CSampleListMem list;
@@ -242,9 +266,10 @@ int KelvaneHost::MeasureSampleList(HWND, const tag_HXFILE& sampleList, int first
         std::string error;
         if (!readSampleListTable(posixList, sampleListFormatOf(posixList), table, error) ||
             !listFromTable(table, list, columns, error))
-            return 0;
+            return measureFailed(error);
         if (firstRow < 1 || lastRow < firstRow || lastRow > list.GetSize())
-            return 0;
+            return measureFailed(posixList + ": rows " + std::to_string(firstRow) + " to " + std::to_string(lastRow) +
+                                 " are not rows of the list (1 to " + std::to_string(list.GetSize()) + ")");
 
         const int fileNameField = CSampleList::GetFieldIndex("FILE_NAME");
         bool everyRow = true;
@@ -254,8 +279,13 @@ int KelvaneHost::MeasureSampleList(HWND, const tag_HXFILE& sampleList, int first
                 detail::rawDataPathOf(list[row - 1][fileNameField].GetString().str(), sampleList.Directory().str());
             RawData data;
             const std::string peaks = raw.empty() ? std::string() : peakDatabasePathFor(*this, raw);
-            if (peaks.empty() || !readRawData(platform::toPosixPath(raw), data, error))
+            if (raw.empty() || peaks.empty() || !readRawData(platform::toPosixPath(raw), data, error))
             {
+                if (everyRow)
+                    measureError() = posixList + ": row " + std::to_string(row) + ": " +
+                                     (raw.empty()    ? std::string("no raw data named")
+                                      : peaks.empty() ? raw + ": no peak database can be named for it"
+                                                      : error);
                 everyRow = false;
                 continue;
             }
@@ -263,13 +293,22 @@ int KelvaneHost::MeasureSampleList(HWND, const tag_HXFILE& sampleList, int first
             for (std::size_t i = 0; i < records.size(); ++i)
                 if (auto peak = detail::measureRecord(data, records[i], static_cast<int>(i + 1)))
                     found.push_back(*peak);
-            everyRow = writePeakDatabase(platform::toPosixPath(peaks), found, error) && everyRow;
+            if (!writePeakDatabase(platform::toPosixPath(peaks), found, error))
+            {
+                if (everyRow)
+                    measureError() = error;
+                everyRow = false;
+            }
         }
         return everyRow ? 1 : 0;
     }
+    catch (const std::exception& e)
+    {
+        return measureFailed(e.what());
+    }
     catch (...)
     {
-        return 0;
+        return measureFailed("unexpected failure");
     }
 }
 } // namespace kelvane

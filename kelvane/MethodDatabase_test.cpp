@@ -1,17 +1,24 @@
-// The stand-in's method databases: records round trip, counts, and damaged or foreign files.
+// The stand-in's method databases: records round trip, counts, damaged or foreign files, databases
+// made whole in a temporary, and the check that the driver runs before it shows one.
 #include "kelvane/KelvaneHost.h"
+#include "kelvane/MethodDatabase.h"
 #include "platform/LastError.h"
 #include "platform/WinPath.h"
 #include "testing/MockHost.h"
 #include "testing/TempDir.h"
 #include "testing/Unprivileged.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <regex>
 #include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -71,6 +78,48 @@ class MethodDatabase : public ::testing::Test
             if (MethodGetRecord(&d.name, i, &r))
                 out += " " + std::to_string(i) + ":" + std::to_string(r.FunctionNumber());
         return out;
+    }
+
+    // What another process finds at file, read with SQLite itself and not through the host: "none",
+    // "empty", or "count C, records N" (the count stored and the records there).
+    std::string outside(const std::string& file) const
+    {
+        std::error_code error;
+        if (!fs::exists(dir_.file(file), error))
+            return "none";
+        if (fs::file_size(dir_.file(file), error) == 0)
+            return "empty";
+        sqlite3* handle = nullptr;
+        std::string seen = "unreadable";
+        if (sqlite3_open_v2(dir_.file(file).c_str(), &handle, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+        {
+            sqlite3_stmt* s = nullptr;
+            if (sqlite3_prepare_v2(handle,
+                                   "SELECT (SELECT record_count FROM method_header), "
+                                   "(SELECT count(*) FROM method_records)",
+                                   -1, &s, nullptr) == SQLITE_OK &&
+                sqlite3_step(s) == SQLITE_ROW)
+                seen = "count " + std::to_string(sqlite3_column_int(s, 0)) + ", records " +
+                       std::to_string(sqlite3_column_int(s, 1));
+            sqlite3_finalize(s);
+        }
+        sqlite3_close(handle);
+        return seen;
+    }
+    // The names in folder (of the test directory), hidden ones included, sorted and joined by
+    // blanks; in temporaries' names this process's id reads "PID", and their counters "N".
+    std::string entries(const std::string& folder = ".") const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir_.file(folder)))
+            names.push_back(std::regex_replace(entry.path().filename().string(),
+                                               std::regex("\\.tmp" + std::to_string(getpid()) + "_\\d+_\\d+$"),
+                                               ".tmpPID_N_N"));
+        std::sort(names.begin(), names.end());
+        std::string joined;
+        for (const auto& name : names)
+            joined += (joined.empty() ? "" : " ") + name;
+        return joined;
     }
 
     testkit::TempDir dir_;
@@ -197,6 +246,289 @@ TEST_F(MethodDatabase, RefusedAndFailedWritesKeepWhatWasThere)
     d.descriptor.SetRecordCount(100);
     EXPECT_EQ(DmDB3Close(&d.descriptor), 0);
     EXPECT_EQ(contents("full.mdb"), "count " + std::to_string(written) + ", records" + records);
+}
+
+// A database being made lives in a temporary that is no method's name, while other processes still
+// find what was there before under the real name; the host's own calls reach what is being made.
+// Closing puts the whole database in place and leaves no temporary.
+TEST_F(MethodDatabase, AMadeDatabaseAppearsUnderItsNameWholeAtClose)
+{
+    struct Case
+    {
+        const char* name;
+        int before; // records of an older database under the name; -1: nothing there, 0: an empty file
+        const char* seenBefore;
+    };
+    const Case cases[] = {
+        {"a new name", -1, "none"},
+        {"a name reserved by an empty file", 0, "empty"},
+        {"an older database", 3, "count 3, records 3"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        fs::remove(dir_.file("m.mdb"));
+        if (c.before == 0)
+            testkit::writeText(dir_.file("m.mdb"), "");
+        else if (c.before > 0)
+            write("m.mdb", c.before, c.before);
+        const std::string named = c.before < 0 ? "" : " m.mdb";
+        Db d = db("m.mdb");
+        ASSERT_EQ(DmDB3Open(&d.descriptor, DMDB3_MODE_CREATE), 0);
+        ASSERT_EQ(DmDB3Open(&d.descriptor, DMDB3_MODE_APPEND), 0) << "the engine opens it again to write";
+        EXPECT_EQ(d.append(11), 1);
+        EXPECT_EQ(d.append(12), 2);
+        EXPECT_EQ(outside("m.mdb"), c.seenBefore);
+        EXPECT_EQ(entries(), ".m.mdb.tmpPID_N_N" + named);
+        // The stored count is handed over at close; until then the host reads the records made.
+        EXPECT_EQ(contents("m.mdb"), "count 0, records 1:11 2:12");
+        d.descriptor.SetRecordCount(2);
+        ASSERT_EQ(DmDB3Close(&d.descriptor), 0);
+        EXPECT_EQ(outside("m.mdb"), "count 2, records 2");
+        EXPECT_EQ(entries(), "m.mdb");
+        EXPECT_EQ(contents("m.mdb"), "count 2, records 1:11 2:12");
+    }
+}
+
+// While one descriptor makes a database, another may not begin it again; one that opens it to
+// write or read reaches what is being made. The maker making it again starts over, and a maker
+// that moves on to another database throws away what it made.
+TEST_F(MethodDatabase, OtherOpensOfADatabaseBeingMadeReachWhatIsMade)
+{
+    write("o.mdb", 3, 3);
+    Db maker = db("o.mdb"), other = db("o.mdb"), reader = db("o.mdb");
+    ASSERT_EQ(DmDB3Open(&maker.descriptor, DMDB3_MODE_CREATE), 0);
+    EXPECT_EQ(maker.append(1), 1);
+    EXPECT_NE(DmDB3Open(&other.descriptor, DMDB3_MODE_CREATE), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    ASSERT_EQ(DmDB3Open(&other.descriptor, DMDB3_MODE_APPEND), 0);
+    EXPECT_EQ(other.append(2), 2);
+    other.descriptor.SetRecordCount(2);
+    EXPECT_EQ(DmDB3Close(&other.descriptor), 0);
+    ASSERT_EQ(DmDB3Open(&reader.descriptor, DMDB3_MODE_READ), 0);
+    EXPECT_EQ(reader.descriptor.RecordCount(), 2) << "the count the other descriptor stored";
+    EXPECT_EQ(DmDB3Close(&reader.descriptor), 0);
+    EXPECT_EQ(outside("o.mdb"), "count 3, records 3");
+    maker.descriptor.SetRecordCount(2);
+    ASSERT_EQ(DmDB3Close(&maker.descriptor), 0);
+    EXPECT_EQ(contents("o.mdb"), "count 2, records 1:1 2:2");
+
+    ASSERT_EQ(DmDB3Open(&maker.descriptor, DMDB3_MODE_CREATE), 0);
+    EXPECT_EQ(maker.append(5), 1);
+    ASSERT_EQ(DmDB3Open(&maker.descriptor, DMDB3_MODE_CREATE), 0);
+    EXPECT_EQ(maker.append(6), 1);
+    maker.descriptor.SetRecordCount(1);
+    ASSERT_EQ(DmDB3Close(&maker.descriptor), 0);
+    EXPECT_EQ(contents("o.mdb"), "count 1, records 1:6");
+
+    ASSERT_EQ(DmDB3Open(&maker.descriptor, DMDB3_MODE_CREATE), 0);
+    EXPECT_EQ(maker.append(7), 1);
+    maker.descriptor.SetName(db("p.mdb").name);
+    ASSERT_EQ(DmDB3Open(&maker.descriptor, DMDB3_MODE_CREATE), 0);
+    EXPECT_EQ(entries(), ".p.mdb.tmpPID_N_N o.mdb");
+    EXPECT_EQ(DmDB3Close(&maker.descriptor), 0);
+    EXPECT_EQ(contents("o.mdb") + "; " + contents("p.mdb"), "count 1, records 1:6; count 0, records");
+    EXPECT_EQ(entries(), "o.mdb p.mdb");
+}
+
+// A write that fails while a database is made (a full disk, made with the file-size limit) throws
+// the database away: closing it fails and the older database stays as it was, with no temporary.
+TEST_F(MethodDatabase, AMakeWhoseWriteFailsLeavesTheOlderDatabase)
+{
+    write("f.mdb", 2, 2);
+    const std::string before = readText(dir_.file("f.mdb"));
+    Db d = db("f.mdb");
+    ASSERT_EQ(DmDB3Open(&d.descriptor, DMDB3_MODE_CREATE), 0);
+    rlimit old{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    // A new database is a few pages; each record takes most of one more.
+    const rlimit tight{4 * 4096, old.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    int written = 0, result = 0;
+    while (written < 50 && (result = d.append(written + 1)) > 0)
+        written = result;
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(result, -1);
+    EXPECT_LT(written, 50);
+    EXPECT_EQ(d.append(99), -1) << "nothing more is written into a database thrown away";
+    d.descriptor.SetRecordCount(written);
+    EXPECT_EQ(DmDB3Close(&d.descriptor), -1);
+    EXPECT_EQ(readText(dir_.file("f.mdb")), before);
+    EXPECT_EQ(entries(), "f.mdb");
+}
+
+// A maker killed half-way leaves the older database and its temporary; the next make of the name
+// removes the temporary, and leaves a running maker's and other files alone.
+TEST_F(MethodDatabase, AKilledMakersTemporaryIsRemovedByTheNextMake)
+{
+    write("k.mdb", 3, 3);
+    const std::string before = readText(dir_.file("k.mdb"));
+    const pid_t child = fork();
+    if (child == 0)
+    {
+        Db d = db("k.mdb");
+        if (DmDB3Open(&d.descriptor, DMDB3_MODE_CREATE) == 0 && d.append(1) == 1)
+            ::kill(::getpid(), SIGKILL);
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child could not make the database";
+    const std::string killed = ".k.mdb.tmp" + std::to_string(child) + "_";
+    const std::string all = entries();
+    EXPECT_EQ(all.rfind(killed, 0), 0u) << all;
+    EXPECT_EQ(all.substr(all.find(' ')), " k.mdb") << all;
+    EXPECT_EQ(readText(dir_.file("k.mdb")), before);
+
+    const std::string running = ".k.mdb.tmp" + std::to_string(getpid()) + "_999999_0";
+    testkit::writeText(dir_.file(running), "x");
+    testkit::writeText(dir_.file(".k.mdb.notes"), "x");
+    write("k.mdb", 1, 1);
+    EXPECT_EQ(entries(), ".k.mdb.notes .k.mdb.tmpPID_N_N k.mdb");
+    EXPECT_TRUE(fs::exists(dir_.file(running)));
+    EXPECT_EQ(contents("k.mdb"), "count 1, records 1:1");
+}
+
+// A symbolic link planted under a method's name is never written through: making, opening to write
+// and writing records are refused, and neither the link nor what it points at changes. Links in
+// the folders above, and reading through a link, are not refused.
+TEST_F(MethodDatabase, SymbolicLinksUnderTheNameAreNotFollowedToWrite)
+{
+    write("target.mdb", 2, 2);
+    const std::string target = readText(dir_.file("target.mdb"));
+    ASSERT_EQ(::symlink("target.mdb", dir_.file("link.mdb").c_str()), 0);
+    ASSERT_EQ(::symlink("nowhere.mdb", dir_.file("dangling.mdb").c_str()), 0);
+    for (const char* link : {"link.mdb", "dangling.mdb"})
+    {
+        SCOPED_TRACE(link);
+        Db d = db(link);
+        EXPECT_NE(DmDB3Open(&d.descriptor, DMDB3_MODE_CREATE), 0);
+        EXPECT_NE(DmDB3Open(&d.descriptor, DMDB3_MODE_APPEND), 0);
+        EXPECT_EQ(d.append(9), -1);
+        EXPECT_EQ(d.append(9, 1), -1);
+        EXPECT_TRUE(fs::is_symlink(dir_.file(link)));
+    }
+    EXPECT_EQ(readText(dir_.file("target.mdb")), target);
+    EXPECT_EQ(entries(), "dangling.mdb link.mdb target.mdb");
+    EXPECT_EQ(contents("link.mdb"), "count 2, records 1:1 2:2");
+
+    fs::create_directory(dir_.file("real"));
+    fs::create_directory_symlink("real", dir_.file("via"));
+    write("via/m.mdb", 1, 1);
+    EXPECT_EQ(contents("via/m.mdb"), "count 1, records 1:1");
+    EXPECT_EQ(entries("real"), "m.mdb");
+}
+
+// Making over a database keeps its owner and permissions. Where the maker cannot give a new file
+// those (another user's database) or cannot make a file beside it (a folder it may not write),
+// the database is emptied in place, as the one way left to make it.
+TEST_F(MethodDatabase, MakingOverADatabaseKeepsItsOwnerAndPermissions)
+{
+    write("mine.mdb", 2, 2);
+    ASSERT_EQ(chmod(dir_.file("mine.mdb").c_str(), 0640), 0);
+    write("mine.mdb", 1, 1);
+    struct stat status = {};
+    ASSERT_EQ(::stat(dir_.file("mine.mdb").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+
+    struct Case
+    {
+        const char* name;
+        mode_t folderMode;
+    };
+    // "others": a folder the maker may write, a database of root's; "closed": one it may not write.
+    const Case cases[] = {{"others", 0777}, {"closed", 0555}};
+    testkit::openToEveryone(dir_.path());
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        fs::create_directory(dir_.file(c.name));
+        const std::string file = std::string(c.name) + "/m.mdb";
+        write(file, 3, 3);
+        struct stat before = {};
+        ASSERT_EQ(::stat(dir_.file(file).c_str(), &before), 0);
+        ASSERT_EQ(chmod(dir_.file(file).c_str(), 0666) | chmod(dir_.file(c.name).c_str(), c.folderMode), 0);
+        Db d = db(file);
+        const int result = testkit::runUnprivileged([&] {
+            if (DmDB3Open(&d.descriptor, DMDB3_MODE_CREATE) != 0 || d.append(7) != 1)
+                return 100;
+            d.descriptor.SetRecordCount(1);
+            return DmDB3Close(&d.descriptor) == 0 ? 0 : 101;
+        });
+        chmod(dir_.file(c.name).c_str(), 0755);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(contents(file), "count 1, records 1:7");
+        struct stat after = {};
+        ASSERT_EQ(::stat(dir_.file(file).c_str(), &after), 0);
+        EXPECT_EQ(std::tie(after.st_ino, after.st_uid), std::tie(before.st_ino, before.st_uid)) << "made in place";
+        EXPECT_EQ(entries(c.name), "m.mdb");
+    }
+}
+
+// The driver's check before it shows a method: each fault of a database in one line, and nothing
+// said of a sound one, whose count may be above its records.
+TEST_F(MethodDatabase, TheCheckNamesWhatIsWrongWithADatabase)
+{
+    struct Case
+    {
+        int written, count;
+        const char* damage;
+        const char* fault;
+    };
+    const Case cases[] = {
+        {2, 2, "", ""},
+        {3, 8, "", ""},
+        {0, 0, "", ""},
+        {2, 0, "", "the header counts 0 records but 2 are stored"},
+        {2, 1, "", "the header counts 1 record but 2 are stored"},
+        {1, 1, "UPDATE method_header SET record_count = -3", "the header counts -3 records, below 0"},
+        {4, 4, "DELETE FROM method_records WHERE number = 2", "record 2 is missing, but record 3 is stored"},
+        {3, 3, "UPDATE method_records SET record = zeroblob(100) WHERE number = 3", "record 3 is 100 bytes, not 2616"},
+        {3, 3, "UPDATE method_records SET record = 'x' WHERE number = 1",
+         "record 1 holds text, not a 2616-byte method record"},
+        {1, 1, "DELETE FROM method_header", "the header holds no record count"},
+        {1, 1, "UPDATE method_header SET record_count = 'many'",
+         "the header's record count \"many\" is not a whole number"},
+        {1, 1, "PRAGMA application_id = 7", "not a method database"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.written) + " " + std::to_string(c.count) + " " + c.damage);
+        fs::remove(dir_.file("c.mdb"));
+        write("c.mdb", c.written, c.count, c.damage);
+        const std::string before = readText(dir_.file("c.mdb"));
+        EXPECT_EQ(kelvane::methodDatabaseFault(dir_.file("c.mdb")), c.fault);
+        EXPECT_EQ(readText(dir_.file("c.mdb")), before);
+    }
+    // A page that claims more cells than it holds, as a file written over by something else would.
+    fs::remove(dir_.file("c.mdb"));
+    write("c.mdb", 3, 3);
+    sqlite3* handle = nullptr;
+    ASSERT_EQ(sqlite3_open(dir_.file("c.mdb").c_str(), &handle), SQLITE_OK);
+    sqlite3_stmt* s = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(handle,
+                                 "SELECT rootpage, (SELECT page_size FROM pragma_page_size) FROM sqlite_schema "
+                                 "WHERE name = 'method_records'",
+                                 -1, &s, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(s), SQLITE_ROW);
+    const auto cellCount = static_cast<std::size_t>((sqlite3_column_int(s, 0) - 1) * sqlite3_column_int(s, 1) + 3);
+    sqlite3_finalize(s);
+    sqlite3_close(handle);
+    std::string bytes = readText(dir_.file("c.mdb"));
+    ASSERT_GT(bytes.size(), cellCount + 1);
+    bytes[cellCount] = 0;
+    bytes[cellCount + 1] = 9;
+    ASSERT_TRUE(testkit::writeText(dir_.file("c.mdb"), bytes));
+    const std::string damaged = kelvane::methodDatabaseFault(dir_.file("c.mdb"));
+    EXPECT_EQ(damaged.rfind("the file is damaged (SQLite's integrity check: On tree page ", 0), 0u) << damaged;
+    EXPECT_EQ(damaged.find('\n'), std::string::npos) << damaged;
+
+    testkit::writeText(dir_.file("text.mdb"), "no database");
+    EXPECT_EQ(kelvane::methodDatabaseFault(dir_.file("text.mdb")), "not a method database");
+    EXPECT_EQ(kelvane::methodDatabaseFault(dir_.file("missing.mdb")), "not a method database");
 }
 
 } // namespace

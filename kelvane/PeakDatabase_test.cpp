@@ -201,12 +201,21 @@ TEST_F(PeakDatabase, MeasuringWritesOnePeakPerMethodRecordWithAPeak)
         EXPECT_GT(MethodWriteRecord(&method, -1, &r, 0, 0), 0);
     }
     ASSERT_TRUE(DmDB3Close(&descriptor) == 0 && SetSystemListValue("SystemList", "METHOD_DB", &method, 1) == 1);
+    // Each failure says why, naming the list and the row, for the run to pass on.
+    const std::string listFile = dir_.file("P/SampleDB/list.csv");
     for (const auto& [first, last] : {std::pair{0, 2}, {2, 4}, {3, 2}})
+    {
         EXPECT_EQ(::MeasureSampleList(0, &list, first, last), 0) << "rows " << first << " to " << last;
+        EXPECT_EQ(kelvane::lastMeasureError(), listFile + ": rows " + std::to_string(first) + " to " +
+                                                   std::to_string(last) + " are not rows of the list (1 to 3)");
+    }
     EXPECT_FALSE(std::filesystem::exists(dir_.file("P/PeakDB")));
     ASSERT_EQ(::MeasureSampleList(0, &list, 1, 2), 0) << "row 1's raw data is missing, yet row 2 is measured";
+    EXPECT_EQ(kelvane::lastMeasureError().rfind(listFile + ": row 1: ", 0), 0u) << kelvane::lastMeasureError();
+    EXPECT_NE(kelvane::lastMeasureError().find("S2.RAW"), std::string::npos) << kelvane::lastMeasureError();
     EXPECT_EQ(contents("P/PeakDB/S1.pdb"), "records 1:1 2:2 3:4, count 3");
     EXPECT_EQ(::MeasureSampleList(0, &list, 3, 3), 1) << "the row that names the raw data by its full path";
+    EXPECT_EQ(kelvane::lastMeasureError(), "");
     // The total ion current of function 3: three times the area, and times that match the scans.
     tag_ACCESSDB_HANDLE block;
     tag_PEAK_RECORD p;
@@ -220,5 +229,12 @@ TEST_F(PeakDatabase, MeasuringWritesOnePeakPerMethodRecordWithAPeak)
     std::filesystem::remove_all(dir_.file("P/PeakDB"));
     ASSERT_TRUE(testkit::writeText(dir_.file("P/PeakDB"), "in the way"));
     EXPECT_EQ(::MeasureSampleList(0, &list, 3, 3), 0);
+    EXPECT_NE(kelvane::lastMeasureError().find("PeakDB"), std::string::npos) << kelvane::lastMeasureError();
+    // No method to measure with.
+    tag_HXFILE none;
+    none.clear();
+    ASSERT_EQ(SetSystemListValue("SystemList", "METHOD_DB", &none, 1), 1);
+    EXPECT_EQ(::MeasureSampleList(0, &list, 3, 3), 0);
+    EXPECT_NE(kelvane::lastMeasureError(), "");
 }
 } // namespace

@@ -2,8 +2,10 @@
 
 #include "host/host.h"
 #include "method/IonMode.h"
+#include "platform/SafeText.h"
 
 #include <ios>
+#include <string>
 
 namespace results::detail
 {
@@ -76,7 +78,10 @@ int COptimiseResults::Update(int index, tagOPT_RESULT code, const CString& name,
 
 int COptimiseResults::MakeString(CString& line, tagOPT_RESULT code, const CString& name, const tag_SCAN_PARAMS& params)
 {
-    const char* compound = name.GetString();
+    // The name starts the line a person watches and a spreadsheet may open: no control character
+    // to drive a terminal, and no formula leader to run.
+    const std::string shown = platform::neutralisedCell(platform::printableText(name.GetString()));
+    const char* compound = shown.c_str();
     const char* mode = IONMODE2String(params.IonMode);
     const char* polarity = IONMODEOPT2String(params.IonModeOpt);
     switch (code)

@@ -67,4 +67,35 @@ TEST(OptimiseResults, ALateNoticeNeverHidesProgress)
                                    "A          In Progress: Optimising CV\n"
                                    "A          No Information Yet (Base mass 195.09)\n");
 }
+// Names come from people's compound lists and start each line of a file a person watches (and may
+// open in a spreadsheet, the line's tabs making cells): a formula is shown as text, and an escape
+// sequence cannot drive the terminal showing the log.
+TEST(OptimiseResults, NamesAreShownAsTextWithoutControlCharacters)
+{
+    struct Case
+    {
+        const char* name;
+        std::string compound;
+        std::string line;
+    };
+    const Case cases[] = {
+        {"formula", "=HYPERLINK(\"http://x\",\"y\")", "'=HYPERLINK(\"http://x\",\"y\") Not Required In This Analysis"},
+        {"dde", "+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0 Not Required In This Analysis"},
+        {"number", "-5", "-5         Not Required In This Analysis"},
+        {"escape sequences", "\x1b[2JX\x9b[1m", " [2JX [1m  Not Required In This Analysis"},
+        {"line break then formula", "\n=1+1", " =1+1      Not Required In This Analysis"},
+        {"utf-8", "Koffein \xE2\x80\x93", "Koffein \xE2\x80\x93 Not Required In This Analysis"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        COptimiseResults log;
+        ASSERT_EQ(log.Append(OPTRESULT_NOT_REQUIRED, c.compound.c_str(), kCaffeine), 1);
+        EXPECT_EQ(text(log), kHeader + c.line + "\n");
+        // A rewrite shows the name the same way.
+        ASSERT_EQ(log.Update(0, OPTRESULT_USING_TRANSITION, c.compound.c_str(), kCaffeine), 1);
+        EXPECT_EQ(text(log),
+                  kHeader + c.line.substr(0, c.line.find(" Not Required")) + " Using\t195.09 > 138.07\tESP+\t28\t16\n");
+    }
+}
 } // namespace

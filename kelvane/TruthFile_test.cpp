@@ -1,0 +1,61 @@
+// truth.tsv as writeTruth leaves it: names a spreadsheet would run as formulas are written as text
+// that platform::restoredCell turns back into the name, numbers stay numbers, and a refused name
+// is quoted on one line.
+#include "kelvane/InstrumentModel.h"
+#include "platform/SafeText.h"
+#include "testing/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace
+{
+using kelvane::CompoundTruth;
+
+const std::string kHeader = "compound\tadduct\tparent_mz\tcone_voltage\tdaughter_mz\tcollision_energy\n";
+
+TEST(TruthFile, WritesFormulaNamesAsTextThatRestoresToTheName)
+{
+    struct Case
+    {
+        const char* name;
+        std::string compound;
+        std::string cell; // as written
+    };
+    const Case cases[] = {
+        {"hyperlink", "=HYPERLINK(\"http://x\",\"y\")", "'=HYPERLINK(\"http://x\",\"y\")"},
+        {"dde", "+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0"},
+        {"at", "@SUM(1+1)", "'@SUM(1+1)"},
+        {"arithmetic", "-2+3", "'-2+3"},
+        {"a number stays a number", "-5", "-5"},
+        {"already marked", "'=X", "''=X"},
+        {"plain", "Caffeine", "Caffeine"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        testkit::TempDir dir;
+        CompoundTruth ionises{c.compound, true, "[M-H]-", 193.073, 30.0, 149.083, 15.0};
+        CompoundTruth silent;
+        silent.compound = c.compound;
+        std::string error;
+        ASSERT_TRUE(kelvane::writeTruth(dir.file("truth.tsv"), {ionises, silent}, error)) << error;
+        EXPECT_EQ(testkit::readText(dir.file("truth.tsv")),
+                  kHeader + c.cell + "\t[M-H]-\t193.073\t30.0\t149.083\t15.0\n" + c.cell + "\t\t\t\t\t\n");
+        EXPECT_EQ(platform::restoredCell(c.cell), c.compound);
+    }
+}
+
+// The refusal becomes a one-line warning of tessaly run: the name in it is shown without controls.
+TEST(TruthFile, RefusesANameThatWouldSplitItsRowOnOneLine)
+{
+    testkit::TempDir dir;
+    CompoundTruth split;
+    split.compound = "=A\n\x1b[2JB";
+    std::string error;
+    EXPECT_FALSE(kelvane::writeTruth(dir.file("truth.tsv"), {split}, error));
+    EXPECT_EQ(error, dir.file("truth.tsv") + ": compound name \"=A  [2JB\" holds a tab or line break");
+    EXPECT_TRUE(testkit::readText(dir.file("truth.tsv")).empty()) << "nothing is written";
+}
+} // namespace
