@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <vector>
@@ -106,6 +107,33 @@ std::string resolved(const std::string& path)
     return base;
 }
 } // namespace
+
+platform::FileLock lockForEdit(const std::string& path)
+{
+    platform::FileLock lock;
+    if (!lock.lockFolderOf(path))
+        throw Failure(path + ": its folder cannot be locked for the change: " + std::strerror(errno));
+    return lock;
+}
+
+void refuseOutputOverInput(const std::string& outputPath, const std::string& what,
+                           const std::vector<std::string>& inputs)
+{
+    struct stat output = {};
+    const bool exists = ::stat(outputPath.c_str(), &output) == 0;
+    for (const std::string& input : inputs)
+    {
+        if (input.empty())
+            continue;
+        struct stat in = {};
+        const bool same = exists ? ::stat(input.c_str(), &in) == 0 && in.st_dev == output.st_dev &&
+                                       in.st_ino == output.st_ino
+                                 : resolved(input) == resolved(outputPath);
+        if (same)
+            throw BadInput(outputPath + ": " + what + " would overwrite the input " + input +
+                           "; choose another file");
+    }
+}
 
 std::string asHostPath(const std::string& path)
 {

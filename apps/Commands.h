@@ -3,6 +3,7 @@
 #pragma once
 
 #include "apps/Tessaly.h"
+#include "platform/FileLock.h"
 
 #include <CLI/CLI.hpp>
 #include <functional>
@@ -10,6 +11,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 class CSampleListMem;
 class CBrenmoOptions;
@@ -55,6 +57,28 @@ struct Failure : std::runtime_error
     using std::runtime_error::runtime_error;
 };
 
+/// A command stopped by a signal (Ctrl-C, a hang-up, a termination, a closed pipe) after it
+/// cleaned up: a one-line message and exit status 128 + the signal's number, as a shell reports it.
+struct Interrupted : Failure
+{
+    Interrupted(const std::string& message, int signal) : Failure(message), signal(signal)
+    {
+    }
+    int signal;
+};
+
+/// Throws BadInput when the output file at outputPath is the same file as one of inputs (the
+/// same device and inode; for an output that does not exist yet, the same path once both are
+/// resolved through symbolic links): "OUTPUT: WHAT would overwrite the input INPUT; choose another
+/// file", where what names the output ("the report"). Empty inputs are skipped.
+void refuseOutputOverInput(const std::string& outputPath, const std::string& what,
+                           const std::vector<std::string>& inputs);
+
+/// The lock an edit of the file at path holds across reading, changing and writing it, so that
+/// concurrent editors (other commands, a run's quantify step) wait for each other instead of
+/// losing one another's changes. Throws Failure when the file's folder cannot be locked.
+platform::FileLock lockForEdit(const std::string& path);
+
 /// Makes run the action once command has parsed. Nothing runs while the line is still being
 /// parsed, so a later parse error leaves everything untouched.
 void onParsed(CLI::App& command, Action& action, Action run);
@@ -69,7 +93,9 @@ CLI::Validator timeSpan();
 /// Prints every record of the method database at posixPath, one tab-separated line each after a
 /// header line; when the records use a reference compound, a last line "Reference compound: NAME
 /// (record R)" names the record that uses it and points to none. Throws BadInput when there is no
-/// such file, Failure when it is not a method database or a record cannot be read.
+/// such file, Failure when it is not a method database, when it is damaged (a header count
+/// below the records stored, a gap in the records, a record of the wrong size, a page SQLite finds
+/// broken) or when a record cannot be read.
 int showMethodDatabase(const std::string& posixPath, std::ostream& out);
 
 /// Throws BadInput unless path names an existing regular file.

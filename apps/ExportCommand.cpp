@@ -6,6 +6,7 @@
 #include "apps/ResultsTable.h"
 #include "host/host.h"
 #include "platform/AtomicFile.h"
+#include "platform/SafeText.h"
 
 #include <array>
 #include <cerrno>
@@ -199,9 +200,11 @@ std::string transitionLine(const std::string& listName, const ResultRow& row, co
         scheduled ? fixed(scheduled->expectedTime, 1) : std::string(),
         scheduled ? fixed(scheduled->fullWindow, 1) : std::string(),
     };
+    // The list and compound names come from people's files, and the list is opened in spreadsheets
+    // too: every cell is guarded (numbers stay numbers, the adducts start with '[').
     std::string line;
     for (std::size_t i = 0; i < cells.size(); ++i)
-        line += (i ? "," : "") + csvField(cells[i]);
+        line += (i ? "," : "") + csvField(platform::neutralisedCell(cells[i]));
     return line + "\r\n";
 }
 
@@ -209,6 +212,9 @@ int exportTransitions(const ExportArguments& a, std::ostream& out)
 {
     // Everything is read and checked before the list is written, so a refusal writes nothing.
     requireFile(a.compounds);
+    std::vector<std::string> inputs = {a.compounds, a.list};
+    inputs.insert(inputs.end(), a.finals.begin(), a.finals.end());
+    refuseOutputOverInput(a.out, "the transition list", inputs);
     ResultsTable results;
     if (std::string error; !readResultsTableFile(a.compounds, results, error))
         throw BadInput(error);

@@ -10,6 +10,7 @@
 #include "methodgen/FinalQuanMethods.h"
 #include "platform/Ascii.h"
 #include "platform/Profile.h"
+#include "platform/SafeText.h"
 #include "platform/WinPath.h"
 
 #include <climits>
@@ -145,15 +146,27 @@ int writeFinalMethod(const FinalArguments& a, std::ostream& out)
     const int first = pos ? group.m_Samples.GetNext(pos) : 0;
     const int last = pos ? group.m_Samples.GetNext(pos) : first;
     std::string unmatched;
+    bool anyMatched = false;
     for (int r = first; r <= last; ++r)
     {
         const std::size_t result = resultOf[static_cast<std::size_t>(r)];
-        const std::string name(trimmed(rows[r][fileText].GetString().str()));
+        // Names come from the list: no control character reaches the terminal.
+        const std::string name = platform::printableText(trimmed(rows[r][fileText].GetString().str()));
         if (result == results.rows.size())
             unmatched += "row " + std::to_string(r + 1) + " (" + name + "): no ok result in " + a.compounds + "\n";
         else if (options.m_bMSMS && !(results.rows[result].daughterMz > 0.0))
             throw BadInput(a.compounds + ":" + std::to_string(results.lines[result]) + ": \"daughter_mz\" of \"" +
                            name + "\" is empty, but " + a.method + " optimises daughter ions");
+        else
+            anyMatched = true;
+    }
+    // A method without a record quantifies nothing: none is written, and the run is a failure.
+    if (!anyMatched)
+    {
+        const std::string label = platform::printableText(static_cast<const CString>(group).str());
+        throw Failure(a.analysis + ": no compound of group " + std::to_string(a.group) + " (" +
+                      (label.empty() ? std::string("unlabelled") : label) + ") has an ok result in " + a.compounds +
+                      "; no final quan method written");
     }
 
     CStringArray methods;

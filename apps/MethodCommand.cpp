@@ -1,6 +1,7 @@
 // tessaly method ...: showing and editing optimisation method files, checking a method and its
 // run options against a project before a run, and moving a method's files into another project.
 #include "apps/Commands.h"
+#include "apps/MethodChecks.h"
 #include "host/host.h"
 #include "method/MethodFileKeys.h"
 #include "method/TessalyOptionsSheet.h"
@@ -38,8 +39,12 @@ std::string valueText(const method::MethodFileKey& key, const CBrenmoOptions& op
 
 int show(const std::string& file, std::ostream& out)
 {
-    requireFile(file);
-    const CBrenmoOptions& options = CTessalyOptionsSheet::OpenFile(asHostPath(file).c_str());
+    requireMethodFile(file);
+    const std::string hostFile = asHostPath(file);
+    // A file that is no method reads as the defaults; the values are still shown, but not silently.
+    if (holdsNoMethodKey(hostFile))
+        errorStream() << "warning: " << noMethodKeyFinding(file) << "; showing the defaults\n";
+    const CBrenmoOptions& options = CTessalyOptionsSheet::OpenFile(hostFile.c_str());
     for (const auto& key : method::kMethodFileKeys)
         out << key.name << '=' << valueText(key, options) << '\n';
     return kOk;
@@ -83,10 +88,12 @@ struct SetArguments
 
 int set(const SetArguments& a, std::ostream& out)
 {
-    requireFile(a.file);
+    requireMethodFile(a.file);
     const CString file = asHostPath(a.file).c_str();
 
-    // Every change is checked on a copy before the file is touched, so bad input writes nothing.
+    // Every change is checked on a copy before the file is touched, so bad input writes nothing;
+    // another editor of the file waits from the read to the write, so no change is lost.
+    const platform::FileLock editing = lockForEdit(a.file);
     CBrenmoOptions options;
     options = CTessalyOptionsSheet::OpenFile(file);
     for (const std::string& keyValue : a.keyValues)
@@ -124,23 +131,35 @@ std::string projectHostPath(const std::string& posixDirectory)
     return project;
 }
 
+// The engine's findings, then the driver's: a file that holds no method (an error), and values
+// out of the range a run can use (bad input, exit status 2).
 int validate(const ValidateArguments& a, std::ostream& out)
 {
-    requireFile(a.method);
+    requireMethodFile(a.method);
     requireDirectory(a.project);
     CBrenmoOptions options;
     const CString method = asHostPath(a.method).c_str();
     options = CTessalyOptionsSheet::OpenFile(method);
     applyRunOptions(a.run, method.GetString(), projectHostPath(a.project), options);
     CString messages;
-    const int valid = CTessalyOptionsSheet::Validate(messages, options);
+    bool valid = CTessalyOptionsSheet::Validate(messages, options) != 0;
     out << messages.GetString();
+    if (holdsNoMethodKey(method.GetString()))
+    {
+        out << noMethodKeyFinding(a.method) << '\n';
+        valid = false;
+    }
+    const std::vector<std::string> outOfRange = checkMethodRanges(options, a.method);
+    for (const std::string& finding : outOfRange)
+        out << finding << '\n';
+    if (!outOfRange.empty())
+        return kBadInput;
     return valid ? kOk : kFailed;
 }
 
 int move(const ValidateArguments& a, std::ostream& out)
 {
-    requireFile(a.method);
+    requireMethodFile(a.method);
     requireDirectory(a.project);
     const CString method = asHostPath(a.method).c_str();
     CBrenmoOptions options;
@@ -179,7 +198,7 @@ void addMethodCommand(CLI::App& tessaly, Action& action)
 
     command = method->add_subcommand(
         "validate", "checks the method and its run options against the project; prints the findings and exits 0 "
-                    "when valid (warnings only), 1 on errors");
+                    "when valid (warnings only), 1 on errors, 2 when a value lies outside the range a run can use");
     auto v = std::make_shared<ValidateArguments>();
     addMethodAndProject(*command, *v);
     addRunOptions(*command, v->run);

@@ -2,14 +2,18 @@
 // the engine writes into one.
 #include "apps/Commands.h"
 #include "kelvane/KelvaneHost.h"
+#include "kelvane/MethodDatabase.h"
 #include "method/BrenmoOptions.h"
 #include "methodgen/Stage1QuanMethod.h"
+#include "platform/SafeText.h"
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <sstream>
+#include <sys/stat.h>
 
 namespace tessaly
 {
@@ -34,33 +38,48 @@ int showMethodDatabase(const std::string& posixPath, std::ostream& out)
     descriptor.SetName(name);
     if (DmDB3Open(&descriptor, DMDB3_MODE_READ) != 0)
         throw Failure(posixPath + ": not a method database");
+    // Closed on every way out; a database opened to read has nothing to store, so the close cannot fail.
+    struct Closer
+    {
+        tag_METHOD_DB_DESCRIPTOR& descriptor;
+        ~Closer()
+        {
+            DmDB3Close(&descriptor);
+        }
+    } closer{descriptor};
+    // The host reads only the records it can count on; a database whose count, numbering or
+    // records disagree is reported rather than shown in part, as if it were whole.
+    if (const std::string fault = kelvane::methodDatabaseFault(posixPath); !fault.empty())
+        throw Failure(posixPath + ": " + platform::printableText(fault));
     const int count = descriptor.RecordCount();
-    out << "Record\tCompound\tFunction\tMass\tExpected Time\tWindow\tRange Start\tRange End\tUse Reference"
-           "\tReference Record\n";
+    // Printed only once every record has read, so a failure leaves no partial method on the output.
+    std::ostringstream shown;
+    shown << "Record\tCompound\tFunction\tMass\tExpected Time\tWindow\tRange Start\tRange End\tUse Reference"
+             "\tReference Record\n";
     bool usesReference = false;
     std::string reference; // "NAME (record R)" of the record the others point to
     for (int i = 1; i <= count; ++i)
     {
         tag_METHOD_RECORD r;
         if (!MethodGetRecord(&name, i, &r))
-        {
-            DmDB3Close(&descriptor);
             throw Failure(posixPath + ": record " + std::to_string(i) + " cannot be read");
-        }
-        out << i << '\t' << r.CompoundName().str() << '\t' << r.FunctionNumber() << '\t' << r.MassText().str() << '\t'
-            << fixed(r.ExpectedTime()) << '\t' << fixed(r.TimeWindow()) << '\t' << fixed(r.RangeStart()) << '\t'
-            << fixed(r.RangeEnd()) << '\t' << r.UseReference() << '\t' << r.ReferenceRecord() << '\n';
+        // Names come from whoever wrote the file: no control character reaches the terminal.
+        const std::string compound = platform::printableText(r.CompoundName().str());
+        shown << i << '\t' << compound << '\t' << r.FunctionNumber() << '\t'
+              << platform::printableText(r.MassText().str()) << '\t' << fixed(r.ExpectedTime()) << '\t'
+              << fixed(r.TimeWindow()) << '\t' << fixed(r.RangeStart()) << '\t' << fixed(r.RangeEnd()) << '\t'
+              << r.UseReference() << '\t' << r.ReferenceRecord() << '\n';
         if (r.UseReference() == 1)
         {
             usesReference = true;
             // The reference's own record uses the reference but points to no record.
             if (r.ReferenceRecord() == 0 && reference.empty())
-                reference = std::string(r.CompoundName().str()) + " (record " + std::to_string(i) + ")";
+                reference = compound + " (record " + std::to_string(i) + ")";
         }
     }
-    DmDB3Close(&descriptor);
     if (usesReference)
-        out << "Reference compound: " << (reference.empty() ? "none of the records" : reference) << '\n';
+        shown << "Reference compound: " << (reference.empty() ? "none of the records" : reference) << '\n';
+    out << shown.str();
     return kOk;
 }
 
@@ -73,12 +92,19 @@ struct Stage1Options
     int steps = 0;
     float span = 0.0f;
     std::string templatePath;
+    bool force = false;
 };
 
 int stage1(const Stage1Options& o, std::ostream& out)
 {
     if (!o.templatePath.empty())
         requireFile(o.templatePath);
+    // The method's record 1 is copied from the template, so writing over the template would lose
+    // it whatever --force says; any other file is written over only when asked.
+    refuseOutputOverInput(o.database, "the stage-1 quan method", {o.templatePath});
+    struct stat existing;
+    if (!o.force && ::lstat(o.database.c_str(), &existing) == 0)
+        throw BadInput(o.database + ": exists already; give --force to write the stage-1 quan method over it");
     CBrenmoOptions options;
     options.m_pInstrument = &standIn().instrument();
     options.m_fStage1QuanValue = o.span;
@@ -127,6 +153,7 @@ void addMethodDbCommand(CLI::App& tessaly, Action& action)
         ->check(wholeNumber(-1000000, 1000000));
     command->add_option("--span", o->span, "time span of every function")->required()->check(timeSpan());
     command->add_option("--template", o->templatePath, "quan method whose record 1 every function copies");
+    command->add_flag("--force", o->force, "write over FILE when it exists");
     onParsed(*command, action, [o](std::ostream& out) { return stage1(*o, out); });
 }
 } // namespace tessaly

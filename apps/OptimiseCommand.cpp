@@ -3,6 +3,7 @@
 #include "analysis/MassStrings.h"
 #include "analysis/Optimise.h"
 #include "apps/Commands.h"
+#include "apps/MethodChecks.h"
 #include "fileutil/FileUtil.h"
 #include "kelvane/KelvaneHost.h"
 #include "kelvane/RawData.h"
@@ -47,17 +48,20 @@ void printRecord(const tag_SCAN_PARAMS& p, std::ostream& out)
 int optimise(const OptimiseOptions& o, std::ostream& out)
 {
     requireDirectory(o.raw);
-    requireFile(o.method);
+    requireMethodFile(o.method);
     const std::string rawHost = asHostPath(o.raw);
+    const std::string methodHost = asHostPath(o.method);
     CBrenmoOptions options;
-    options = CTessalyOptionsSheet::OpenFile(asHostPath(o.method).c_str());
+    options = CTessalyOptionsSheet::OpenFile(methodHost.c_str());
+    requireUsableMethod(methodHost, options, o.method);
     options.m_pInstrument = &standIn().instrument();
     options.m_bRunUnattended = 1;
     // The stage-1 method looks for the compound anywhere in the injection: from 0 to its last scan.
     kelvane::RawData data;
     std::string error;
+    // The reason names the directory or the file in it already.
     if (!kelvane::readRawData(o.raw, data, error))
-        throw BadInput(o.raw + ": " + error);
+        throw BadInput(error);
     double lastScan = 0.0;
     for (const kelvane::RawFunction& function : data.functions)
         for (const kelvane::RawScan& scan : function.scans)

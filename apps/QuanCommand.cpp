@@ -77,6 +77,10 @@ int quan(const QuanOptions& options, std::ostream& out)
     requireFile(options.list);
     const std::string list = asHostPath(options.list);
 
+    // A change of the list waits for other editors of it, from the read to the write.
+    platform::FileLock editing;
+    if (options.setMethod || options.chooseDumpFile)
+        editing = lockForEdit(options.list);
     OpenQuanList closer;
     if (!QuanOpenSampleList(list.c_str()))
     {

@@ -1,5 +1,7 @@
 #include "apps/ResultsTable.h"
 
+#include "platform/SafeText.h"
+
 #include <algorithm>
 #include <array>
 #include <cassert>
@@ -59,6 +61,17 @@ bool isControl(char c)
 {
     const auto byte = static_cast<unsigned char>(c);
     return byte < 0x20 || byte == 0x7f;
+}
+
+// A name or edge text as the table holds it: control characters (which would break its lines) as
+// spaces, and guarded against spreadsheets. The other cells are numbers and the table's own words,
+// which need no guard (and the polarity "-" must stay as it is).
+std::string textCell(std::string text)
+{
+    for (char& c : text)
+        if (isControl(c))
+            c = ' ';
+    return platform::neutralisedCell(text);
 }
 
 // A cell's text as a message quotes it: control characters shown as '?' so the message stays one
@@ -167,7 +180,7 @@ std::string readRow(const std::vector<std::string_view>& cells, const std::array
     for (const char c : cell(kCompound))
         if (isControl(c))
             return "\"compound\" holds a control character";
-    row.compound = cell(kCompound);
+    row.compound = platform::restoredCell(cell(kCompound));
     if (cell(kStatus) == "failed")
         return "";
     if (cell(kStatus) != "ok")
@@ -299,23 +312,23 @@ std::string writeResultsTable(const std::vector<ResultRow>& rows, const std::vec
     for (std::size_t i = 0; i < rows.size(); ++i)
     {
         const ResultRow& row = rows[i];
-        for (const char c : row.compound)
-            text += isControl(c) ? ' ' : c;
-        if (!row.ok)
-            text += "\tfailed\t\t\t\t\t\t\t";
-        else
-            text += "\tok\t" + formatted(row.parentMz, kMzFormat) + '\t' +
-                    (row.daughterMz > 0.0 ? formatted(row.daughterMz, kMzFormat) : "") + '\t' +
-                    std::to_string(row.coneVoltage) + '\t' + std::to_string(row.collisionEnergy) + '\t' +
-                    formatted(row.response, kResponseFormat) + '\t' +
-                    std::string(kIonModeTexts[row.ionMode == IONMODE_APCI ? 1 : 0]) + '\t' +
-                    std::string(kPolarityTexts[row.polarity == IONMODEOPT_NEGATIVE ? 1 : 0]);
-        if (!atEdge.empty())
+        std::vector<std::string> cells(kColumnCount);
+        cells[kCompound] = textCell(row.compound);
+        cells[kStatus] = row.ok ? "ok" : "failed";
+        if (row.ok)
         {
-            text += '\t';
-            for (const char c : row.ok ? atEdge[i] : std::string())
-                text += isControl(c) ? ' ' : c;
+            cells[kParentMz] = formatted(row.parentMz, kMzFormat);
+            cells[kDaughterMz] = row.daughterMz > 0.0 ? formatted(row.daughterMz, kMzFormat) : "";
+            cells[kConeVoltage] = std::to_string(row.coneVoltage);
+            cells[kCollisionEnergy] = std::to_string(row.collisionEnergy);
+            cells[kResponse] = formatted(row.response, kResponseFormat);
+            cells[kIonMode] = kIonModeTexts[row.ionMode == IONMODE_APCI ? 1 : 0];
+            cells[kPolarity] = kPolarityTexts[row.polarity == IONMODEOPT_NEGATIVE ? 1 : 0];
         }
+        if (!atEdge.empty())
+            cells.push_back(textCell(row.ok ? atEdge[i] : ""));
+        for (std::size_t c = 0; c < cells.size(); ++c)
+            text.append(c ? "\t" : "").append(cells[c]);
         text += '\n';
     }
     return text;

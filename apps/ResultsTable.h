@@ -1,6 +1,7 @@
 // The table of optimised compounds that a run prints and `tessaly final` reads back: tab-separated
-// text, a header row naming the columns, one row per compound. It uses only the standard library
-// and header-only engine headers, so the fuzz target can compile it on its own.
+// text, a header row naming the columns, one row per compound. It uses only the standard library,
+// header-only engine headers and the platform library, so the fuzz target can compile it without
+// the driver.
 #pragma once
 
 #include "method/IonMode.h"
@@ -45,6 +46,8 @@ inline constexpr std::size_t kMaxResultsTableBytes = std::size_t{64} << 20;
 /// "status", "parent_mz", "daughter_mz", "cone_voltage", "collision_energy", "response",
 /// "ion_mode" and "polarity" must all be in the header, in any order; other columns are ignored.
 /// A UTF-8 byte-order mark, CR LF line ends, blanks around cells and blank lines are tolerated.
+/// A compound cell that a spreadsheet guard marked (apostrophes then a formula leader, "'=x") loses
+/// its first apostrophe, as platform::restoredCell does, so a written compound reads back as itself.
 /// An "ok" row needs parent_mz and response as numbers, daughter_mz empty or a number, the two
 /// voltages as whole numbers, ion_mode "ESP" or "APcI" and polarity "+" or "-"; m/z values are
 /// rounded to 3 decimals and the response to 6 significant digits, the precision the table is
@@ -64,6 +67,8 @@ bool readResultsTableFile(const std::string& path, ResultsTable& table, std::str
 /// column follows, naming the ramps whose optimum lay on their first or last step ("cv", "ce" or
 /// "cv,ce"; empty for none and for a failed row), as the true optimum may lie beyond the ramp. A
 /// control character in a compound name or an at_edge text (which would break the table's lines)
-/// is written as a space.
+/// is written as a space. Those two cells then go through platform::neutralisedCell, so a
+/// spreadsheet opening the table shows a compound named "=HYPERLINK(...)" as text instead of
+/// running it; the other cells are numbers and the table's own words.
 std::string writeResultsTable(const std::vector<ResultRow>& rows, const std::vector<std::string>& atEdge = {});
 } // namespace tessaly

@@ -6,8 +6,10 @@
 #include "analysis/MassStrings.h"
 #include "analysis/Optimise.h"
 #include "apps/Commands.h"
+#include "apps/MethodChecks.h"
 #include "apps/ResultsTable.h"
 #include "apps/RunReport.h"
+#include "apps/WorkFolder.h"
 #include "fileutil/FileUtil.h"
 #include "groups/Group.h"
 #include "groups/QuanState.h"
@@ -21,17 +23,21 @@
 #include "methodgen/TuneSwitching.h"
 #include "platform/Ascii.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
+#include "platform/SafeText.h"
 #include "platform/WinPath.h"
 #include "results/OptimiseResults.h"
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <unistd.h>
 
 namespace tessaly
@@ -45,21 +51,92 @@ struct RunArguments
     unsigned long long seed = 1;
     std::string spectra;
     std::string report;
+    bool wait = false;
 };
 
-// Ctrl-C asks the run to stop between two injections; what it made is then cleaned up as at the
-// end of any run.
-std::atomic<bool> interrupted{false};
+// Ctrl-C, a hang-up, a termination or a closed pipe asks the run to stop between two injections;
+// what it made is then cleaned up as at the end of any run, and the driver exits 128 + signal.
+std::atomic<int> stopSignal{0};
 
-extern "C" void onInterrupt(int)
+extern "C" void onStopSignal(int signal)
 {
-    interrupted = true;
+    stopSignal = signal;
+}
+
+bool stopRequested()
+{
+    return stopSignal != 0;
 }
 
 void stopIfInterrupted()
 {
-    if (interrupted)
-        throw Failure("interrupted; the tune was put back and the temporary files removed");
+    if (const int signal = stopSignal)
+        throw Interrupted(std::string("stopped by ") + (signal == SIGPIPE ? "a closed pipe" : strsignal(signal)) +
+                              "; the tune was put back and the temporary files removed",
+                          signal);
+}
+
+// The signals that end a run, caught for the run's lifetime. SA_RESTART keeps file writes and
+// reads going; the run looks at the flag between steps.
+class StopSignals
+{
+  public:
+    StopSignals()
+    {
+        stopSignal = 0;
+        struct sigaction action = {};
+        action.sa_handler = onStopSignal;
+        action.sa_flags = SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        for (std::size_t i = 0; i < std::size(kSignals); ++i)
+            sigaction(kSignals[i], &action, &previous_[i]);
+    }
+    ~StopSignals()
+    {
+        for (std::size_t i = 0; i < std::size(kSignals); ++i)
+            sigaction(kSignals[i], &previous_[i], nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+  private:
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGPIPE};
+    struct sigaction previous_[std::size(kSignals)] = {};
+};
+
+// The tune in force before a run, as a killed run leaves it for the next one to put back: the
+// instrument's tune file (empty: none open) and the system list's tune entry.
+std::string savedTuneText(kelvane::SimulatedInstrument& instrument)
+{
+    tag_HXFILE entry;
+    char tuneDb[1024] = {};
+    if (GetSystemListValue("SystemList", "TUNE_DB", 0, &entry))
+        ConvertHxFileToPath(tuneDb, sizeof tuneDb, &entry);
+    return "TunePath=" + (instrument.GetTuneState() ? instrument.TunePath() : std::string()) +
+           "\nTuneDb=" + tuneDb + "\n";
+}
+
+void restoreSavedTune(kelvane::SimulatedInstrument& instrument, const std::string& text, std::ostream& err)
+{
+    std::string tunePath, tuneDb;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+    {
+        if (line.rfind("TunePath=", 0) == 0)
+            tunePath = line.substr(9);
+        else if (line.rfind("TuneDb=", 0) == 0)
+            tuneDb = line.substr(7);
+    }
+    tag_HXFILE entry;
+    if (tuneDb.empty() || !ConvertPathToHxFile(&entry, tuneDb.c_str()))
+        entry.clear();
+    SetSystemListValue("SystemList", "TUNE_DB", &entry, 0);
+    if (tunePath.empty())
+        instrument.CloseTune();
+    else if (!instrument.LoadTune(0, tunePath.c_str(), 1))
+        err << "warning: the tune " << tunePath << " in force before an interrupted run cannot be loaded again\n";
+    err << "note: an earlier run was stopped before it could clean up; its temporary files were removed and the "
+           "tune in force before it put back\n";
 }
 
 // The run's end, also when it fails: the tune in force before the run, and no temporary files
@@ -67,24 +144,22 @@ void stopIfInterrupted()
 class RunEnd
 {
   public:
-    explicit RunEnd(const CBrenmoOptions& options) : options_(options)
+    RunEnd(const CBrenmoOptions& options, const WorkFolder& work) : options_(options), work_(work)
     {
-        interrupted = false;
-        previous_ = std::signal(SIGINT, onInterrupt);
     }
     ~RunEnd()
     {
-        SetTuneOriginal(options_);
+        if (SetTuneOriginal(options_))
+            work_.forgetTune();
         DeleteTempFiles();
         DeleteTempDirs();
-        std::signal(SIGINT, previous_);
     }
     RunEnd(const RunEnd&) = delete;
     RunEnd& operator=(const RunEnd&) = delete;
 
   private:
     const CBrenmoOptions& options_;
-    void (*previous_)(int) = SIG_DFL;
+    const WorkFolder& work_;
 };
 
 // The values of a ramp's steps as the injection acquires them: start, start + step, ... never
@@ -119,6 +194,12 @@ std::vector<double> responseAcross(const kelvane::RawData& data, double mz)
         responses.push_back(best);
     }
     return responses;
+}
+
+std::string hostReason()
+{
+    const std::string& reason = kelvane::lastMeasureError();
+    return reason.empty() ? "the host gave no reason" : reason;
 }
 
 std::string fixed(double value, int decimals)
@@ -173,7 +254,8 @@ struct Compound
     int row = 0; // from 0
     double baseMass = 0.0;
     tag_SCAN_PARAMS params{};
-    bool usable = false; // a mass in range, so it is injected
+    bool usable = false;   // a mass in range, so it is injected
+    bool finished = false; // its optimisation has ended, with a result or without
     CompoundRun report;
 };
 
@@ -219,12 +301,14 @@ class Run
 
   private:
     void readCompounds();
+    void checkAnalysisList() const;
     void optimiseParents(Progress& progress, std::size_t& done);
     void optimiseDaughters(Progress& progress, std::size_t& done);
     void analyse(Progress& progress, std::size_t& done);
-    std::string acquisitionPath(int loop);
+    std::string nextAcquisition();
+    void measured(const std::string& raw);
     std::vector<FinalMethodRecord> readMethod(const CString& hostPath, std::vector<kelvane::Transition>* transitions);
-    void finishTable();
+    void finishTable(bool complete);
 
     const RunArguments& a_;
     std::ostream& out_;
@@ -236,7 +320,7 @@ class Run
     std::vector<Compound> compounds_;
     COptimiseResults log_;
     RunReport report_;
-    int loop_ = 0;
+    int loop_ = 0; // the last loop number given to an acquisition, 1 to 999
     AcquisitionClock acquisition_;
 };
 
@@ -276,21 +360,75 @@ void Run::readCompounds()
         c.usable = c.baseMass > 0.0 && CheckScanMasses(options_, c.params) && model_->knows(c.name, c.massText, error);
         if (!error.empty())
             err_ << "warning: " << where << ": " << error << '\n';
+        else if (!c.usable)
+            err_ << "warning: " << where << ": " << platform::printableText(c.name) << ": the mass \"" << platform::printableText(c.massText) << "\" "
+                 << (c.baseMass > 0.0 ? "is outside the method's mass range" : "is not a mass or formula")
+                 << "; the compound is not optimised\n";
+        c.finished = !c.usable;
         c.report.result.compound = c.name;
         log_.Append(c.usable ? OPTRESULT_NO_INFORMATION : OPTRESULT_NOT_REQUIRED, c.name.c_str(), c.params);
         compounds_.push_back(std::move(c));
     }
     if (compounds_.empty())
         throw BadInput(a_.run.compounds + ": no compounds");
-    log_.Dump();
 }
 
-std::string Run::acquisitionPath(int loop)
+// The analysis list's samples are acquired into the project's Data folder, where the host looks for
+// a list's raw data only when the list lies in a folder of that project; each FILE_NAME is a
+// plain name there, never a path that would reach another folder.
+void Run::checkAnalysisList() const
 {
-    const CString name = CreateLoopAcqFileName(loop);
+    const std::string list = asHostPath(a_.run.analysis);
+    const std::size_t cut = list.find_last_of('\\');
+    const std::string folder = cut == std::string::npos ? std::string() : list.substr(0, cut);
+    const std::size_t parent = folder.find_last_of('\\');
+    if (parent == std::string::npos || !platform::detail::equalsNoCase(folder.substr(0, parent + 1), project_))
+        throw BadInput(a_.run.analysis + ": the analysis list is not in a folder of the project " +
+                       platform::toPosixPath(project_.substr(0, project_.size() - 1)) +
+                       " (such as its SampleDB), so its samples' raw data would not be found in the project's Data");
+    const std::unique_ptr<CSampleListMem> analysis = openSampleList(a_.run.analysis);
+    const int fileNameField = CSampleList::GetFieldIndex("FILE_NAME");
+    // The raw data's host path, project\Data\NAME.RAW, must fit the host's path buffers.
+    const long room = MAX_PATH - 1 - static_cast<long>(project_.size() + std::strlen("Data\\") + std::strlen(".RAW"));
+    for (int row = 0; row < analysis->GetSize(); ++row)
+    {
+        const std::string name = (*analysis)[row][fileNameField].GetString().str();
+        const std::string where = a_.run.analysis + ": row " + std::to_string(row + 1) + ": FILE_NAME \"" +
+                                  platform::printableText(name.size() > 60 ? name.substr(0, 60) + "..." : name) + "\"";
+        const bool control = std::any_of(name.begin(), name.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+        });
+        if (control || name.find_first_of("\\/:") != std::string::npos || name.find("..") != std::string::npos)
+            throw BadInput(where + " is not a plain file name (it holds \\, /, :, .. or a control character)");
+        if (static_cast<long>(name.size()) > room)
+            throw BadInput(where + " is " + std::to_string(name.size()) + " characters long; the host takes at most " +
+                           std::to_string(room) + " in this project");
+    }
+}
+
+// Loop numbers go from 1 to 999 and round again: each acquisition is removed once measured
+// (measured), so its number is free by the time it comes round.
+std::string Run::nextAcquisition()
+{
+    loop_ = loop_ % 999 + 1;
+    const CString name = CreateLoopAcqFileName(loop_);
     if (name.IsEmpty())
-        throw Failure("no free name for the acquisition of optimisation loop " + std::to_string(loop));
+        throw Failure("no free name for the acquisition of optimisation loop " + std::to_string(loop_) + " in " +
+                      platform::toPosixPath(platform::hostTemporaryDirectory()));
     return name.GetString();
+}
+
+// An optimisation injection is done with once measured: its raw data, its peak database and the
+// temporary quan method go, so a long run never piles them up.
+void Run::measured(const std::string& raw)
+{
+    DeleteTempFiles();
+    DeleteTempDirs();
+    std::error_code error;
+    std::filesystem::remove_all(platform::toPosixPath(raw), error);
+    const std::filesystem::path posix = platform::toPosixPath(raw);
+    std::filesystem::remove(posix.parent_path().parent_path() / "PeakDB" / posix.filename().replace_extension(".pdb"),
+                            error);
 }
 
 void Run::optimiseParents(Progress& progress, std::size_t& done)
@@ -301,7 +439,7 @@ void Run::optimiseParents(Progress& progress, std::size_t& done)
     for (std::size_t i = 0; i < compounds_.size(); ++i)
     {
         Compound& c = compounds_[i];
-        progress.show(done++, c.name + ": cone voltage");
+        progress.show(done++, platform::printableText(c.name) + ": cone voltage");
         if (!c.usable)
             continue;
         stopIfInterrupted();
@@ -324,7 +462,7 @@ void Run::optimiseParents(Progress& progress, std::size_t& done)
             }
             else
             {
-                const std::string raw = acquisitionPath(++loop_);
+                const std::string raw = nextAcquisition();
                 std::string error;
                 kelvane::RawData data;
                 {
@@ -333,9 +471,14 @@ void Run::optimiseParents(Progress& progress, std::size_t& done)
                     if (!kelvane::writeRawData(platform::toPosixPath(raw), data, error))
                         throw Failure(error);
                 }
-                const OneRowList list(raw);
-                if (!GetMaxScanParent(raw.c_str(), p, options_, list.hostPath().c_str(), 1))
-                    p.nMaxFunction = -1;
+                {
+                    const OneRowList list(raw);
+                    // 0 is the host's failure to measure, not a compound without a signal.
+                    if (!GetMaxScanParent(raw.c_str(), p, options_, list.hostPath().c_str(), 1))
+                        throw Failure(platform::printableText(c.name) + ": its cone-voltage injection could not be measured: " +
+                                      hostReason());
+                }
+                measured(raw);
                 // The report's curves: each ion the engine searched for, the method's allowed
                 // adducts of the polarity, across the steps.
                 const bool negative = polarity == IONMODEOPT_NEGATIVE;
@@ -357,6 +500,7 @@ void Run::optimiseParents(Progress& progress, std::size_t& done)
         if (best.nMaxFunction < 0)
         {
             c.params.nMaxFunction = -1;
+            c.finished = true;
             log_.Update(static_cast<int>(i), OPTRESULT_CV_FAILED, c.name.c_str(), c.params);
             continue;
         }
@@ -370,6 +514,7 @@ void Run::optimiseParents(Progress& progress, std::size_t& done)
                 c.report.chosenParent = static_cast<int>(k);
                 c.report.adduct = c.report.parentCurves[k].label.substr(0, c.report.parentCurves[k].label.find(' '));
             }
+        c.finished = !options_.m_bMSMS;
         log_.Update(static_cast<int>(i), OPTRESULT_USING_PARENT, c.name.c_str(), c.params);
     }
     log_.Dump();
@@ -383,7 +528,7 @@ void Run::optimiseDaughters(Progress& progress, std::size_t& done)
     for (std::size_t i = 0; i < compounds_.size(); ++i)
     {
         Compound& c = compounds_[i];
-        progress.show(done++, c.name + ": collision energy");
+        progress.show(done++, platform::printableText(c.name) + ": collision energy");
         if (!c.usable || c.params.nMaxFunction < 0)
             continue;
         stopIfInterrupted();
@@ -391,10 +536,16 @@ void Run::optimiseDaughters(Progress& progress, std::size_t& done)
                     c.name.c_str(), c.params);
         log_.Dump();
         if (options_.NoCEOptimisation())
+        {
+            // Without a collision-energy ramp the transition is the parent ion itself (parent >
+            // parent): the simulated step takes a neutral mass and adds a proton, which applied to
+            // the parent m/z found would name a daughter heavier than its parent.
             MimicGetMaxScanDaughter(c.params, options_);
+            c.params.dDaughterMass = c.params.dParentMass;
+        }
         else
         {
-            const std::string raw = acquisitionPath(++loop_);
+            const std::string raw = nextAcquisition();
             std::string error;
             kelvane::RawData data;
             {
@@ -404,14 +555,19 @@ void Run::optimiseDaughters(Progress& progress, std::size_t& done)
                 if (!kelvane::writeRawData(platform::toPosixPath(raw), data, error))
                     throw Failure(error);
             }
-            const OneRowList list(raw);
-            if (!GetMaxScanDaughter(raw.c_str(), c.params, options_, list.hostPath().c_str(), 1))
-                c.params.nMaxFunction = -1;
+            {
+                const OneRowList list(raw);
+                if (!GetMaxScanDaughter(raw.c_str(), c.params, options_, list.hostPath().c_str(), 1))
+                    throw Failure(platform::printableText(c.name) + ": its collision-energy injection could not be measured: " +
+                                  hostReason());
+            }
+            measured(raw);
             if (c.params.nMaxFunction >= 0)
                 c.report.productCurve = {"product " + fixed(c.params.dDaughterMass, 3), c.params.dDaughterMass,
                                          responseAcross(data, c.params.dDaughterMass)};
         }
         c.report.collisionEnergies = ces;
+        c.finished = true;
         if (c.params.nMaxFunction < 0)
         {
             log_.Update(static_cast<int>(i), OPTRESULT_CE_FAILED, c.name.c_str(), c.params);
@@ -539,7 +695,10 @@ void Run::analyse(Progress& progress, std::size_t& done)
         report_.groups.push_back(report);
     }
 
-    // The quantify step: the list opened as the host's quantify does, each group given its method.
+    // The quantify step: the list opened as the host's quantify does, each group given its method;
+    // an editor of the list waits until it is written.
+    platform::FileLock editing;
+    editing.lockFolderOf(a_.run.analysis);
     if (QuanOpenSampleList(asHostPath(a_.run.analysis).c_str()))
     {
         for (int g = 0; g < nQuanGroups && g < methods.GetSize(); ++g)
@@ -549,13 +708,18 @@ void Run::analyse(Progress& progress, std::size_t& done)
     }
 }
 
-void Run::finishTable()
+// The final table, the truth and the report; when the run did not complete, only the compounds
+// whose optimisation ended, so that what was found is never lost with the run.
+void Run::finishTable(bool complete)
 {
     std::vector<ResultRow> rows;
     std::vector<std::string> atEdge;
     std::vector<kelvane::CompoundTruth> truths;
+    report_.compounds.clear();
     for (Compound& c : compounds_)
     {
+        if (!complete && !c.finished)
+            continue;
         ResultRow& r = c.report.result;
         const tag_SCAN_PARAMS& p = c.params;
         r.ok = c.usable && p.nMaxFunction >= 0;
@@ -593,14 +757,15 @@ void Run::finishTable()
     }
     std::string error;
     const std::string truthFile = platform::toPosixPath(project_ + "Data\\truth.tsv");
-    std::filesystem::create_directories(std::filesystem::path(truthFile).parent_path());
+    std::error_code made;
+    std::filesystem::create_directories(std::filesystem::path(truthFile).parent_path(), made);
     if (!kelvane::writeTruth(truthFile, truths, error))
         err_ << "warning: " << error << '\n';
-    out_ << writeResultsTable(rows, atEdge);
+    out_ << writeResultsTable(rows, atEdge) << std::flush;
     if (!a_.report.empty())
     {
         if (!platform::writeFileAtomically(a_.report, writeReportHtml(report_)))
-            throw Failure(a_.report + ": the report cannot be written");
+            throw Failure(a_.report + ": the report cannot be written: " + std::strerror(errno));
         err_ << "report: " << a_.report << '\n';
     }
 }
@@ -615,10 +780,14 @@ int Run::go()
         requireFile(a_.run.analysis);
     if (!a_.spectra.empty())
         requireDirectory(a_.spectra);
+    if (!a_.report.empty())
+        refuseOutputOverInput(a_.report, "the report", {a_.method, a_.run.compounds, a_.run.analysis});
     const std::string method = asHostPath(a_.method);
     project_ = projectOfMethod(method);
     if (project_.empty())
         throw BadInput(a_.method + ": the method is not in a project (a folder named *.PRO)");
+    if (!a_.run.noAnalysis)
+        checkAnalysisList();
     options_ = CTessalyOptionsSheet::OpenFile(method.c_str());
     applyRunOptions(a_.run, method, project_.substr(0, project_.size() - 1), options_);
     options_.m_pInstrument = &standIn().instrument();
@@ -646,30 +815,63 @@ int Run::go()
         err_ << messages.GetString();
         throw Failure(a_.method + ": the method and run options are not valid for this run (see above)");
     }
+    // After the engine's own findings: values no run can use, and a file that is no method.
+    requireUsableMethod(method, options_, a_.method);
 
     report_.method = a_.method;
     report_.compoundList = a_.run.compounds;
     report_.analysisList = a_.run.analysis;
     report_.seed = a_.seed;
     model_ = std::make_unique<kelvane::InstrumentModel>(a_.seed, a_.spectra);
-    // Bad compounds are refused before anything else is said; the method's warnings follow.
+    // Bad compounds are refused before anything is written; the method's warnings follow once the
+    // run has the data directory.
     readCompounds();
+
+    // From here on the run changes the data directory's state: one run at a time, its
+    // temporaries in a private folder, and every signal that ends it cleans up.
+    const StopSignals signals;
+    const std::string dataDirectory = platform::dataDirectory();
+    const DataDirectoryLock lock(dataDirectory, a_.wait, stopRequested);
+    kelvane::SimulatedInstrument& instrument = standIn().instrument();
+    const WorkFolder work(dataDirectory, [&](const std::string& saved) { restoreSavedTune(instrument, saved, err_); });
+
     err_ << messages.GetString();
+    log_.Dump();
 
     const auto started = std::chrono::steady_clock::now();
-    const RunEnd end(options_);
+    work.saveTune(savedTuneText(instrument));
+    const RunEnd end(options_, work);
     SetTuneInitial(options_);
     std::size_t done = 0;
     const std::size_t groups = a_.run.noAnalysis ? 0 : 3;
     Progress progress(err_, compounds_.size() * (options_.m_bMSMS ? 2 : 1) + groups);
-    optimiseParents(progress, done);
-    if (options_.m_bMSMS)
-        optimiseDaughters(progress, done);
-    if (!a_.run.noAnalysis)
-        analyse(progress, done);
+    try
+    {
+        optimiseParents(progress, done);
+        if (options_.m_bMSMS)
+            optimiseDaughters(progress, done);
+        if (!a_.run.noAnalysis)
+            analyse(progress, done);
+    }
+    catch (...)
+    {
+        // What was optimised before the failure is printed and reported all the same.
+        progress.finish();
+        err_ << '\n';
+        try
+        {
+            finishTable(false);
+        }
+        catch (const std::exception& e)
+        {
+            err_ << "warning: " << e.what() << '\n';
+        }
+        throw;
+    }
     progress.show(done, "done");
     progress.finish();
-    finishTable();
+    finishTable(true);
+    stopIfInterrupted();
     const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     char timing[256];
     std::snprintf(timing, sizeof timing, "time: %.2f s, of which %.2f s simulated acquisition (%d injections) and %.2f s "
@@ -692,6 +894,7 @@ void addRunCommand(CLI::App& tessaly, Action& action)
     command->add_option("--seed", a->seed, "the simulated instrument's seed (default 1)");
     command->add_option("--spectra", a->spectra, "folder of measured fragmentation series NAME.tsv");
     command->add_option("--report", a->report, "write the run's report (HTML) here");
+    command->add_flag("--wait", a->wait, "wait for another run using the data directory to end, instead of refusing");
     onParsed(*command, action, [a](std::ostream& out) { return Run(*a, out).go(); });
 }
 } // namespace tessaly

@@ -16,6 +16,9 @@ int convert(const std::string& in, const std::string& to, std::ostream& out)
     std::error_code ec;
     if (std::filesystem::exists(to, ec))
         throw BadInput(to + ": already exists; not replaced");
+    // A folder that is missing makes the path wrong, which is bad input, not a failed write.
+    const std::string folder = std::filesystem::path(to).parent_path().string();
+    requireDirectory(folder.empty() ? "." : folder);
 
     kelvane::CsvTable table;
     std::string error;

@@ -131,6 +131,11 @@ int run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         err << "tessaly: " << e.what() << '\n';
         return kBadInput;
     }
+    catch (const Interrupted& e)
+    {
+        err << "tessaly: " << e.what() << '\n';
+        return 128 + e.signal;
+    }
     catch (const std::exception& e)
     {
         err << "tessaly: " << e.what() << '\n';

@@ -222,6 +222,37 @@ TEST_F(TessalyFinal, RefusesBeforeWritingAnything)
         loose + ": not in a project (.PRO), so there is no default; give --base-quan-method FILE.mdb");
 }
 
+// A group none of whose compounds has an ok result would get a method without a record, which
+// quantifies nothing: the command fails saying so, and writes nothing.
+TEST_F(TessalyFinal, RefusesAGroupWithoutAnOkResultAndWritesNothing)
+{
+    struct Case
+    {
+        const char* name;
+        std::string table;
+        const char* group;
+        const char* label;
+    };
+    const Case cases[] = {
+        {"only failed results",
+         kHeader + "Solvent blank\tfailed\t\t\t\t\t\t\t\nCalibration standard 1 ng/mL\tfailed\t\t\t\t\t\t\t\n", "1",
+         "group 1 (PLASMA)"},
+        {"ok results of other groups' compounds", kHeader + "Patient 1\tok\t195.0877\t138.066\t30\t20\t5\tESP\t+\n",
+         "1", "group 1 (PLASMA)"},
+        {"the unlabelled group", kHeader + "Patient 1\tok\t195.0877\t138.066\t30\t20\t5\tESP\t+\n", "3",
+         "group 3 (unlabelled)"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const std::string table = write("none.tsv", c.table);
+        expectRefused({"final", "--method", method_, "--analysis", list_, "--group", c.group, "--compounds", table},
+                      list_ + ": no compound of " + c.label + " has an ok result in " + table +
+                          "; no final quan method written",
+                      1);
+    }
+}
+
 TEST_F(TessalyFinal, MsOnlyMethodsTakeTheConeVoltageStepAndTheParentMass)
 {
     ASSERT_EQ(tessaly({"method", "set", method_, "MSMS=0"}).status, 0);

@@ -281,6 +281,36 @@ TEST_F(TessalyExport, WritesOneTransitionPerListHoldingTheCompound)
                              "Brenmo,Patient 2,500.0000,,1,250.0000,1,30.0,35.0,,\r\n");
 }
 
+// Names a spreadsheet would run as formulas: one as the results table writes it (marked), two as a
+// person typed them, and a final method whose file name is one. Each is matched by its own name
+// (the list's masses give the adducts) and written as text; the numbers stay numbers.
+TEST_F(TessalyExport, WritesFormulaNamesAsText)
+{
+    const std::string formulaList = finalMethod(path("=List.mdb"));
+    ASSERT_EQ(formulaList, path("=List_PLASMA.mdb"));
+    const std::string results =
+        write("formulas.tsv", std::string(kHeader) +
+                                  "Calibration standard 1 ng/mL\tok\t195.0877\t138.066\t30\t22\t5\tESP\t+\n"
+                                  "'=HYPERLINK(\"http://x\",\"y\")\tok\t195.0877\t138.066\t30\t22\t5\tESP\t+\n"
+                                  "-2+3\tok\t174.052\t110.06\t25\t38\t4\tESP\t+\n"
+                                  "@SUM(1+1)\tok\t205.1234\t\t20\t0\t3\tESP\t-\n");
+    const std::string list = write("Formulas.csv", "FILE_NAME,FILE_TEXT,MASS\n"
+                                                   "C1,Calibration standard 1 ng/mL,C8H10N4O2\n"
+                                                   "C2,\"=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\",194.0804\n"
+                                                   "C3,-2+3,151.063\n"
+                                                   "C4,@SUM(1+1),206.1307\n");
+
+    const std::string csv = path("out.csv");
+    const Result r = exportTo(csv, {"--compounds", results, "--list", list, "--final", formulaList});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read(csv), std::string(kCsvHeader) +
+                             "'=List_PLASMA,Calibration standard 1 ng/mL,195.0880,[M+H]+,1,138.0660,1,22.0,30.0,,\r\n"
+                             "Brenmo,\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\",195.0880,[M+H]+,1,138.0660,1,22.0,"
+                             "30.0,,\r\n"
+                             "Brenmo,'-2+3,174.0520,[M+Na]+,1,110.0600,1,38.0,25.0,,\r\n"
+                             "Brenmo,'@SUM(1+1),205.1230,[M-H]-,-1,205.1230,-1,,20.0,,\r\n");
+}
+
 TEST_F(TessalyExport, RefusesBeforeWritingAnything)
 {
     const std::string csv = path("out.csv");
@@ -306,6 +336,9 @@ TEST_F(TessalyExport, RefusesBeforeWritingAnything)
         args.insert(args.end(), c.args.begin(), c.args.end());
         expectRefused(args, c.message, c.status);
     }
+    // The list over one of its inputs (export transitions R.tsv --compounds R.tsv).
+    expectRefused({"export", "transitions", results_, "--compounds", results_},
+                  results_ + ": the transition list would overwrite the input " + results_ + "; choose another file");
     // A list that cannot be written is a failure of the command, not bad input; nothing is left.
     const std::string missing = path("no/such/folder/out.csv");
     expectRefused({"export", "transitions", missing, "--compounds", results_},

@@ -1,12 +1,15 @@
 // tessaly run end to end on the simulated instrument: the example project, and a generated list of
 // 96 compounds whose optima are compared with the simulator's truth.
 #include "apps/ResultsTable.h"
+#include "platform/SafeText.h"
 #include "testing/DriverTest.h"
+#include "testing/Unprivileged.h"
 
 #include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <thread>
@@ -38,7 +41,7 @@ std::map<std::string, Truth> readTruth(const std::string& text)
         std::string name, adduct, parent, cone, daughter, energy;
         std::getline(cells, name, '\t'), std::getline(cells, adduct, '\t'), std::getline(cells, parent, '\t');
         std::getline(cells, cone, '\t'), std::getline(cells, daughter, '\t'), std::getline(cells, energy, '\t');
-        truth[name] = parent.empty() ? Truth{} : Truth{adduct, std::stod(parent), std::stod(cone), std::stod(daughter),
+        truth[platform::restoredCell(name)] = parent.empty() ? Truth{} : Truth{adduct, std::stod(parent), std::stod(cone), std::stod(daughter),
                                                        std::stod(energy)};
     }
     return truth;
@@ -147,52 +150,354 @@ TEST_F(TessalyRun, RefusesBadCompoundsBeforeAcquiringAnything)
                   loose + ": the method is not in a project (a folder named *.PRO)");
 }
 
-// A compound list of n generated compounds: masses from 150 up, every fourth one negative.
+// A compound list of n generated compounds: masses from 150 to 881 (and round again past 96
+// compounds), every fourth one negative.
 std::string generatedCompounds(int n)
 {
     std::string list = "FILE_NAME,FILE_TEXT,MASS,POLARITY\n";
     for (int i = 0; i < n; ++i)
     {
         char row[96];
-        std::snprintf(row, sizeof row, "Opt%02d,Compound %02d,%.4f,%s\n", i + 1, i + 1, 150.0 + 7.7 * i,
+        std::snprintf(row, sizeof row, "Opt%02d,Compound %02d,%.4f,%s\n", i + 1, i + 1, 150.0 + 7.7 * (i % 96),
                       i % 4 == 3 ? "-" : "+");
         list += row;
     }
     return list;
 }
 
-TEST_F(TessalyRun, AFailedOrInterruptedRunPutsTheTuneBackAndLeavesNothingTemporary)
+// A tessaly process of its own on the test's data directory: a second user of it, or one to kill.
+class Process
+{
+  public:
+    Process(const std::string& dataDirectory, const std::vector<std::string>& args, int stdoutFd = -1)
+    {
+        std::fflush(nullptr);
+        pid_ = ::fork();
+        if (pid_ != 0)
+            return;
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(stdoutFd >= 0 ? stdoutFd : null, 1), ::dup2(null, 2);
+        std::vector<const char*> argv = {"tessaly", "--data-dir", dataDirectory.c_str()};
+        for (const std::string& arg : args)
+            argv.push_back(arg.c_str());
+        argv.push_back(nullptr);
+        ::execv(TESSALY_BINARY, const_cast<char* const*>(argv.data()));
+        ::_exit(127);
+    }
+    ~Process()
+    {
+        if (pid_ > 0 && !waited_)
+        {
+            ::kill(pid_, SIGKILL);
+            wait();
+        }
+    }
+    pid_t pid() const
+    {
+        return pid_;
+    }
+    /// The exit status, or 1000 + the signal that ended it.
+    int wait()
+    {
+        int status = 0;
+        waited_ = true;
+        if (::waitpid(pid_, &status, 0) != pid_)
+            return -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+    }
+
+  private:
+    pid_t pid_ = -1;
+    bool waited_ = false;
+};
+
+class TessalySafeRun : public TessalyRun
+{
+  protected:
+    std::vector<std::string> runArgs(const std::string& compounds) const
+    {
+        return {"run", "--method", method_, "--compounds", compounds, "--no-analysis", "--unattended"};
+    }
+    // The private folders of runs in the data directory.
+    std::vector<fs::path> workFolders() const
+    {
+        std::vector<fs::path> folders;
+        if (fs::is_directory(path("Work")))
+            for (const auto& entry : fs::directory_iterator(path("Work")))
+                folders.push_back(entry.path());
+        return folders;
+    }
+    // Waits (at most 30 s) until a run's private folder holds an acquisition.
+    bool acquiring() const
+    {
+        for (int i = 0; i < 600; ++i)
+        {
+            for (const fs::path& folder : workFolders())
+                if (fs::is_directory(folder / "tmp") && !fs::is_empty(folder / "tmp"))
+                    return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return false;
+    }
+    std::string list(int n) const
+    {
+        return write("Projects/Demo.PRO/SampleDB/Generated.csv", generatedCompounds(n));
+    }
+};
+
+TEST_F(TessalySafeRun, AFailedAnalysisStillPrintsAndReportsTheOptimisedCompounds)
 {
     // The analysis's raw data cannot be written where a file stands in for the Data folder: the
     // run fails after optimising every compound.
     write("Projects/Demo.PRO/Data", "not a folder");
-    const Result failed = run({"--analysis", project_ + "/SampleDB/Analysis.csv"});
+    const Result failed = run({"--analysis", project_ + "/SampleDB/Analysis.csv", "--report", path("report.html")});
     EXPECT_EQ(failed.status, 1) << failed.err;
+    tessaly::ResultsTable table;
+    std::string error;
+    ASSERT_TRUE(tessaly::readResultsTable(failed.out, "run", table, error)) << error << failed.out;
+    EXPECT_EQ(table.rows.size(), 26u);
+    EXPECT_TRUE(table.rows.front().ok);
+    EXPECT_NE(read(path("report.html")).find("Caffeine"), std::string::npos);
+    EXPECT_TRUE(workFolders().empty());
     EXPECT_TRUE(fs::is_empty(path("tmp")));
     EXPECT_EQ(tessaly({"tune", "show"}).out, "No tune is loaded\n");
+}
 
-    // Ctrl-C once the first injection is on disk: the driver stops between injections.
-    write("Projects/Demo.PRO/SampleDB/Compounds.csv", generatedCompounds(96));
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0)
+TEST_F(TessalySafeRun, EverySignalThatEndsARunCleansUpAndPutsTheTuneBack)
+{
+    const std::string compounds = list(96);
+    struct Case
     {
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 1), ::dup2(null, 2);
-        const std::string list = project_ + "/SampleDB/Compounds.csv";
-        ::execl(TESSALY_BINARY, "tessaly", "--data-dir", dir_.path().c_str(), "run", "--method", method_.c_str(),
-                "--compounds", list.c_str(), "--no-analysis", "--unattended", static_cast<char*>(nullptr));
-        ::_exit(127);
+        int signal;
+        int status;
+    } cases[] = {{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(strsignal(c.signal));
+        Process p(dir_.path(), runArgs(compounds));
+        ASSERT_TRUE(acquiring());
+        ::kill(p.pid(), c.signal);
+        EXPECT_EQ(p.wait(), c.status);
+        EXPECT_TRUE(workFolders().empty());
+        EXPECT_EQ(tessaly({"tune", "show"}).out, "No tune is loaded\n");
     }
-    for (int i = 0; i < 600 && fs::is_empty(path("tmp")); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ::kill(child, SIGINT);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal, not by the driver";
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    EXPECT_TRUE(fs::is_empty(path("tmp")));
+
+    // A reader that goes away (tessaly run | head): the table meets a closed pipe at the end.
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    ::close(pipeEnds[0]);
+    Process p(dir_.path(), runArgs(list(2)), pipeEnds[1]);
+    ::close(pipeEnds[1]);
+    EXPECT_EQ(p.wait(), 128 + SIGPIPE);
+    EXPECT_TRUE(workFolders().empty());
     EXPECT_EQ(tessaly({"tune", "show"}).out, "No tune is loaded\n");
+}
+
+TEST_F(TessalySafeRun, TheNextRunSweepsAKilledRunAndPutsItsTuneBack)
+{
+    Process p(dir_.path(), runArgs(list(96)));
+    ASSERT_TRUE(acquiring());
+    ::kill(p.pid(), SIGKILL);
+    ASSERT_EQ(p.wait(), 1000 + SIGKILL);
+    ASSERT_EQ(workFolders().size(), 1u) << "a killed run cannot clean up";
+    ASSERT_NE(tessaly({"tune", "show"}).out, "No tune is loaded\n") << "the killed run's stage tune stays";
+
+    const Result next = tessaly(runArgs(list(1)));
+    EXPECT_EQ(next.status, 0) << next.err;
+    EXPECT_NE(next.err.find("note: an earlier run was stopped before it could clean up"), std::string::npos);
+    EXPECT_TRUE(workFolders().empty());
+    EXPECT_EQ(tessaly({"tune", "show"}).out, "No tune is loaded\n");
+}
+
+TEST_F(TessalySafeRun, OneRunAtATimeUsesADataDirectory)
+{
+    const std::string one = write("Projects/Demo.PRO/SampleDB/One.csv", "FILE_NAME,FILE_TEXT,MASS\nOpt01,Caffeine,C8H10N4O2\n");
+    const Result alone = tessaly(runArgs(one));
+    ASSERT_EQ(alone.status, 0) << alone.err;
+
+    Process first(dir_.path(), runArgs(list(96)));
+    ASSERT_TRUE(acquiring());
+    const Result refused = tessaly(runArgs(one));
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err, "tessaly: " + dir_.path() + ": another run (process " + std::to_string(first.pid()) +
+                               ") is using this data directory; give --wait to wait for it\n");
+    ::kill(first.pid(), SIGTERM);
+    EXPECT_EQ(first.wait(), 143);
+
+    // With --wait the second run starts once the first has ended, and finds what it finds alone.
+    Process second(dir_.path(), runArgs(list(3)));
+    ASSERT_TRUE(acquiring());
+    std::vector<std::string> waiting = runArgs(one);
+    waiting.push_back("--wait");
+    const Result waited = tessaly(waiting);
+    EXPECT_EQ(second.wait(), 0);
+    EXPECT_EQ(waited.status, 0) << waited.err;
+    EXPECT_EQ(waited.out, alone.out);
+}
+
+TEST_F(TessalySafeRun, ARunOfMoreThan999InjectionsReusesItsLoopNumbers)
+{
+    // Two steps a ramp keep the injections small.
+    ASSERT_EQ(tessaly({"method", "set", method_, "Cone Voltage Min=20", "Cone Voltage Max=30", "Cone Voltage Step=10",
+                       "Collision Energy Min=10", "Collision Energy Max=20", "Collision Energy Step=10"})
+                  .status,
+              0);
+    // 540 compounds, a few of which cannot be ionised: over 1000 injections, so loop numbers 1 to
+    // 999 come round again.
+    const Result r = tessaly(runArgs(list(540)));
+    ASSERT_EQ(r.status, 0) << r.err.substr(r.err.size() > 2000 ? r.err.size() - 2000 : 0);
+    tessaly::ResultsTable table;
+    std::string error;
+    ASSERT_TRUE(tessaly::readResultsTable(r.out, "run", table, error)) << error;
+    EXPECT_EQ(table.rows.size(), 540u);
+    const std::size_t at = r.err.find(" injections)");
+    ASSERT_NE(at, std::string::npos) << r.err;
+    EXPECT_GE(std::stoi(r.err.substr(r.err.rfind('(', at) + 1)), 1000);
+    EXPECT_TRUE(workFolders().empty());
+}
+
+TEST_F(TessalySafeRun, AnUnprivilegedRunWritesNothingOutsideItsDataDirectory)
+{
+    // The temporary directory is one nobody may write: a run that put anything there would fail.
+    fs::permissions(path("tmp"), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+    const std::string compounds = list(2);
+    testkit::openToEveryone(dir_.path());
+    for (const auto& entry : fs::recursive_directory_iterator(dir_.path()))
+        if (entry.path() != path("tmp"))
+            ::chown(entry.path().c_str(), ::geteuid() == 0 ? 65534 : ::geteuid(), ::getegid() == 0 ? 65534 : ::getegid());
+    ::chown(dir_.path().c_str(), ::geteuid() == 0 ? 65534 : ::geteuid(), ::getegid() == 0 ? 65534 : ::getegid());
+    const int status = testkit::runUnprivileged([&] {
+        const Result r = tessaly(runArgs(compounds));
+        if (r.status != 0)
+            std::fprintf(stderr, "%s", r.err.c_str());
+        return r.status;
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(fs::is_empty(path("tmp")));
+    EXPECT_TRUE(workFolders().empty());
+}
+
+TEST_F(TessalySafeRun, AnAnalysisListNamesItsRawDataNotPaths)
+{
+    const std::string analysis = project_ + "/SampleDB/Analysis.csv";
+    const std::string original = read(analysis);
+    struct Case
+    {
+        const char* fileName;
+        const char* message; // after "ANALYSIS: row 2: FILE_NAME \"NAME\""
+    } cases[] = {
+        {"..\\..\\Other.PRO\\Data\\Keep", " is not a plain file name (it holds \\, /, :, .. or a control character)"},
+        {"C:\\x", " is not a plain file name (it holds \\, /, :, .. or a control character)"},
+        {"Data/x", " is not a plain file name (it holds \\, /, :, .. or a control character)"},
+        {"..", " is not a plain file name (it holds \\, /, :, .. or a control character)"},
+        {"Std\x1b[2J", " is not a plain file name (it holds \\, /, :, .. or a control character)"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.fileName);
+        std::string text = original;
+        text.replace(text.find("Std01,"), 5, std::string("\"") + c.fileName + "\"");
+        write("Projects/Demo.PRO/SampleDB/Analysis.csv", text);
+        std::string shown = c.fileName;
+        for (char& ch : shown)
+            if (static_cast<unsigned char>(ch) < 0x20)
+                ch = ' ';
+        expectRefused({"run", "--method", method_, "--compounds", project_ + "/SampleDB/Compounds.csv", "--analysis",
+                       analysis, "--unattended"},
+                      analysis + ": row 2: FILE_NAME \"" + shown + "\"" + c.message);
+    }
+    std::string text = original;
+    text.replace(text.find("Std01,"), 5, std::string(300, 'S'));
+    write("Projects/Demo.PRO/SampleDB/Analysis.csv", text);
+    expectRefused({"run", "--method", method_, "--compounds", project_ + "/SampleDB/Compounds.csv", "--analysis",
+                   analysis},
+                  analysis + ": row 2: FILE_NAME \"" + std::string(60, 'S') +
+                      "...\" is 300 characters long; the host takes at most 229 in this project");
+
+    // A list outside the project would have its raw data looked for elsewhere.
+    const std::string loose = write("Analysis.csv", original);
+    expectRefused({"run", "--method", method_, "--compounds", project_ + "/SampleDB/Compounds.csv", "--analysis",
+                   loose},
+                  loose + ": the analysis list is not in a folder of the project " + project_ +
+                      " (such as its SampleDB), so its samples' raw data would not be found in the project's Data");
+}
+
+TEST_F(TessalySafeRun, ParallelEditsOfOneFileAreAllKept)
+{
+    // Fifteen editors of one method, each changing a key of its own, all at once.
+    const std::vector<std::pair<std::string, std::string>> keys = {
+        {"Cone Voltage Min", "11.00"},     {"Cone Voltage Max", "79.00"},   {"Cone Voltage Step", "9.00"},
+        {"Collision Energy Min", "6.00"},  {"Collision Energy Max", "39.00"}, {"Collision Energy Step", "4.00"},
+        {"Fragment Min Size", "51"},       {"Total Cycle Time", "1.10"},    {"Max Dwell Time", "0.30"},
+        {"Inter Mode Time", "0.10"},       {"Stage1 Injection Volume", "21.00"}, {"Stage2 Injection Volume", "6.00"},
+        {"Adduct Pos Ammonia", "0"},       {"Disallow Loss of Carbon Dioxide", "1"}, {"Adduct Neg Hydrogen", "0"},
+    };
+    std::vector<std::unique_ptr<Process>> editors;
+    for (const auto& [key, value] : keys)
+        editors.push_back(std::make_unique<Process>(dir_.path(), std::vector<std::string>{"method", "set", method_,
+                                                                                          key + "=" + value}));
+    for (auto& editor : editors)
+        EXPECT_EQ(editor->wait(), 0);
+    const std::string saved = read(method_);
+    for (const auto& [key, value] : keys)
+        EXPECT_NE(saved.find("\n" + key + "=" + value + "\n"), std::string::npos) << key << " lost:\n" << saved;
+
+    // Three editors of one analysis list, each giving a group its method.
+    const std::string analysis = project_ + "/SampleDB/Analysis.csv";
+    std::vector<std::unique_ptr<Process>> quan;
+    for (int group = 1; group <= 3; ++group)
+        quan.push_back(std::make_unique<Process>(
+            dir_.path(), std::vector<std::string>{"quan", analysis, "--group", std::to_string(group), "--set-method",
+                                                  project_ + "/MethDB/Group" + std::to_string(group) + ".mdb"}));
+    for (auto& editor : quan)
+        EXPECT_EQ(editor->wait(), 0);
+    const std::string list = read(analysis);
+    for (int group = 1; group <= 3; ++group)
+        EXPECT_NE(list.find("Group" + std::to_string(group) + ".mdb"), std::string::npos) << group << " lost:\n" << list;
+}
+
+TEST_F(TessalySafeRun, ARunRefusesMethodValuesNoRunCanUse)
+{
+    const std::string compounds = project_ + "/SampleDB/Compounds.csv";
+    ASSERT_EQ(tessaly({"method", "set", method_, "Cone Voltage Step=-5"}).status, 0);
+    const Result r = tessaly(runArgs(compounds));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("\"Cone Voltage Step\" is -5"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(workFolders().empty());
+}
+
+TEST_F(TessalySafeRun, WithoutACollisionEnergyRampTheTransitionIsTheParentItself)
+{
+    ASSERT_EQ(tessaly({"method", "set", method_, "Collision Energy Step=0"}).status, 0);
+    const Result r =
+        tessaly(runArgs(write("Projects/Demo.PRO/SampleDB/One.csv", "FILE_NAME,FILE_TEXT,MASS\nOpt01,Caffeine,C8H10N4O2\n")));
+    ASSERT_EQ(r.status, 0) << r.err;
+    tessaly::ResultsTable table;
+    std::string error;
+    ASSERT_TRUE(tessaly::readResultsTable(r.out, "run", table, error)) << error;
+    ASSERT_EQ(table.rows.size(), 1u);
+    // Caffeine, C8H10N4O2, as [M+H]+: 194.0804 + 1.0073.
+    EXPECT_NEAR(table.rows[0].parentMz, 195.088, 0.001);
+    EXPECT_DOUBLE_EQ(table.rows[0].daughterMz, table.rows[0].parentMz) << r.out;
+}
+
+TEST_F(TessalySafeRun, TheReportNeverOverwritesAnInput)
+{
+    const std::string compounds = project_ + "/SampleDB/Compounds.csv";
+    for (const std::string& input : {method_, compounds})
+    {
+        SCOPED_TRACE(input);
+        std::vector<std::string> args = runArgs(compounds);
+        args.insert(args.end(), {"--report", input});
+        expectRefused(args, input + ": the report would overwrite the input " + input + "; choose another file");
+    }
+    // The same file under another name: a symbolic link to the method.
+    fs::create_symlink(method_, path("link.html"));
+    std::vector<std::string> args = runArgs(compounds);
+    args.insert(args.end(), {"--report", path("link.html")});
+    expectRefused(args, path("link.html") + ": the report would overwrite the input " + method_ + "; choose another file");
 }
 
 TEST_F(TessalyRun, AMeasuredSeriesDecidesTheDaughterAndItsEnergy)

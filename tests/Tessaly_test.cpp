@@ -61,6 +61,9 @@ TEST_F(TessalyDriver, RefusesBadInputWithOneLineAndWritesNothing)
     const std::string n = write("none.csv", "FILE_NAME,SAMPLE_GROUP\n");
     const std::string p = path("P.PRO"), x = path("missing.tym");
     std::filesystem::create_directory(p);
+    // Methods a run cannot use: values out of range, and a file that holds no method.
+    const std::string r = write("ranges.tym", "[Tessaly Options]\nCone Voltage Step=-5\nCollision Energy Max=250\n");
+    const std::string g = write("page.tym", "<html><body>[Tessaly Options]</body></html>\n");
     struct Case { const char* name; std::vector<std::string> args; std::string message; int status = 2; };
     const std::string help = " (tessaly --help lists them)", stage1 = "methoddb stage1: --";
     const Case cases[] = {
@@ -106,6 +109,25 @@ TEST_F(TessalyDriver, RefusesBadInputWithOneLineAndWritesNothing)
         {"not a tune", {"tune", "load", t}, "notes.mdb: \"Ion Mode\" is missing, expected ESP or APcI"},
         {"method for no samples", {"quan", n, "--group", "1", "--set-method", "m"},
          n + ": no samples, so no group to set a method for"},
+        // A directory where a file belongs, and a file where a directory does.
+        {"show a directory", {"method", "show", p}, p + ": not a regular file"},
+        {"groups of a directory", {"groups", p}, p + ": not a regular file"},
+        {"quan of a directory", {"quan", p}, p + ": not a regular file"},
+        {"convert a directory", {"samplelist", "convert", p, path("out.csv")}, p + ": not a regular file"},
+        {"convert into a missing folder", {"samplelist", "convert", l, path("no/out.csv")},
+         path("no") + ": no such directory"},
+        {"convert into a file's folder", {"samplelist", "convert", l, l + "/out.csv"}, l + ": not a directory"},
+        {"tune of a directory", {"tune", "show", p}, p + ": not a regular file"},
+        {"raw data in a file", {"raw", "show", m}, m + ": not a directory"},
+        {"optimise with a directory as method", {"optimise", "parent", p, "--method", p, "--mass", "300"},
+         p + ": not a regular file"},
+        {"optimise a folder without raw data", {"optimise", "parent", p, "--method", m, "--mass", "300"},
+         p + ": holds no mzML file"},
+        {"optimise with values out of range", {"optimise", "parent", p, "--method", r, "--mass", "300"},
+         r + ": \"Cone Voltage Step\" is -5, below 0; " + r + ": \"Collision Energy Max\" is 250, above 200"},
+        {"optimise with no method", {"optimise", "daughter", p, "--method", g, "--mass", "300", "--parent", "301",
+                                     "--cone-voltage", "20"},
+         g + ": holds none of the method's keys"},
     };
     for (const Case& c : cases)
     {
@@ -157,5 +179,89 @@ TEST_F(TessalyDriver, ProtectedMethodFileIsRefusedAndKept)
     });
     EXPECT_EQ(seen, 1) << "exit status seen by the user; 100 and above: not the one-line message";
     EXPECT_EQ(snapshot().at(method), before) << "owner, mode and bytes";
+}
+
+// A file that gives none of the method's keys a value reads as the defaults. show still prints
+// them, exactly as for a method of defaults, but says so on the error stream; a file with one key
+// is a method.
+TEST_F(TessalyDriver, ShowWarnsOfAFileThatHoldsNoMethod)
+{
+    const Result defaults = tessaly({"method", "show", write("defaults.tym", "[Tessaly Options]\nMSMS=1\n")});
+    ASSERT_EQ(defaults.status, 0);
+    ASSERT_EQ(defaults.err, "");
+    const char binary[] = "\x7f" "ELF\x02\x01\x01\0\0\0[\0=\xff\n";
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty", ""},
+        {"binary", std::string(binary, sizeof binary - 1)},
+        {"web page", "<!DOCTYPE html>\n<html><body>[Tessaly Options]\nCone Voltage Min=20</body></html>\n"},
+        {"another program's INI file", "[Inlet Method]\nRun Time min=10\nCone Voltage Min=20\n"},
+        {"keys without values", "[Tessaly Options]\nCone Voltage Min=\nIon Mode=   \n"},
+    };
+    for (const auto& [name, text] : cases)
+    {
+        SCOPED_TRACE(name);
+        const std::string file = write("garbage.tym", text);
+        const auto before = snapshot();
+        const Result r = tessaly({"method", "show", file});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.out, defaults.out);
+        EXPECT_EQ(r.err, "warning: " + file + ": holds none of the method's keys; showing the defaults\n");
+        EXPECT_EQ(snapshot(), before) << "show wrote a file";
+    }
+    // Names compare without regard to case, as the engine reads them.
+    const Result one = tessaly({"method", "show", write("one.tym", "[tessaly options]\n cone voltage min = 20\n")});
+    EXPECT_EQ(one.status, 0);
+    EXPECT_EQ(one.err, "");
+    EXPECT_NE(one.out.find("Cone Voltage Min=20.00\n"), std::string::npos) << one.out;
+}
+
+// An input the user may not read is bad input (exit status 2, one line, nothing written), not a
+// method of defaults or a failure. The driver runs as an ordinary user (nobody when the test
+// runs as root, whom permission bits do not bind) on inputs with no permissions at all.
+TEST_F(TessalyDriver, AnInputTheUserMayNotReadIsBadInput)
+{
+    const std::string method = write("ok.tym", "[Tessaly Options]\nCone Voltage Min=20\n");
+    const std::string m = write("u.tym", "[Tessaly Options]\nCone Voltage Min=20\n");
+    const std::string c = write("u.csv", "FILE_NAME,SAMPLE_GROUP\nS1,A\n"), s = path("u.spl");
+    ASSERT_EQ(tessaly({"samplelist", "convert", c, s}).status, 0);
+    const std::string t = write("u.ipr", "[Tune]\nIon Mode=ESP\n");
+    const std::string raw = path("R.RAW"), listless = path("U.RAW"), p = path("P.PRO");
+    for (const std::string& folder : {raw, listless, p})
+        std::filesystem::create_directories(folder);
+    const std::string mzml = write("R.RAW/a.mzML", "<mzML/>");
+    for (const std::string& file : {m, c, s, t, mzml, listless})
+        ASSERT_EQ(::chmod(file.c_str(), 0), 0) << file;
+    ASSERT_EQ(::chmod(dir_.path().c_str(), 0777), 0);
+    testkit::openToEveryone(dir_.path());
+
+    struct Case { const char* name; std::vector<std::string> args; std::string message; };
+    const std::string unreadable = m + ": cannot be read: permission denied";
+    const Case cases[] = {
+        {"method show", {"method", "show", m}, unreadable},
+        {"method set", {"method", "set", m, "MSMS=0"}, unreadable},
+        {"method validate", {"method", "validate", m, "--project", p}, unreadable},
+        {"method move", {"method", "move", m, "--project", p}, unreadable},
+        {"optimise's method", {"optimise", "parent", raw, "--method", m, "--mass", "300"}, unreadable},
+        {"optimise's raw data", {"optimise", "parent", listless, "--method", method, "--mass", "300"},
+         listless + ": cannot be listed (Permission denied)"},
+        {"groups", {"groups", c}, c + ": Permission denied"},
+        {"groups of a database", {"groups", s}, s + ": unable to open database file"},
+        {"quan", {"quan", c}, c + ": Permission denied"},
+        {"convert", {"samplelist", "convert", s, path("out.csv")}, s + ": unable to open database file"},
+        {"tune show", {"tune", "show", t}, "u.ipr: cannot read the tune file"},
+        {"tune load", {"tune", "load", t}, "u.ipr: cannot read the tune file"},
+        {"raw show", {"raw", "show", raw}, mzml + ": cannot be read"},
+    };
+    for (const Case& k : cases)
+    {
+        SCOPED_TRACE(k.name);
+        const auto before = snapshot();
+        const int seen = testkit::runUnprivileged([&] {
+            const Result r = tessaly(k.args);
+            return r.out.empty() && r.err == "tessaly: " + k.message + "\n" ? r.status : 100 + r.status;
+        });
+        EXPECT_EQ(seen, 2) << "exit status seen by the user; 100 and above: not the one-line message";
+        EXPECT_EQ(snapshot(), before) << "a refused command wrote a file";
+    }
 }
 } // namespace
