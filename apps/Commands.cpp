@@ -8,6 +8,7 @@
 #include "platform/WinPath.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cerrno>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <iostream>
 #include <vector>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +48,20 @@ void requireFile(const std::string& path)
         throw BadInput(path + ": no such file");
     if (!S_ISREG(info.st_mode))
         throw BadInput(path + ": not a regular file");
+}
+
+void requireReadableFile(const std::string& path)
+{
+    requireFile(path);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+    {
+        std::string reason = std::strerror(errno);
+        if (!reason.empty())
+            reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
+        throw BadInput(path + ": cannot be read: " + reason);
+    }
+    ::close(fd);
 }
 
 void requireDirectory(const std::string& path)

@@ -100,6 +100,9 @@ int showMethodDatabase(const std::string& posixPath, std::ostream& out);
 
 /// Throws BadInput unless path names an existing regular file.
 void requireFile(const std::string& path);
+/// Throws BadInput unless path names an existing regular file the caller may read:
+/// "PATH: cannot be read: permission denied" (the system's reason) for one it may not.
+void requireReadableFile(const std::string& path);
 /// Throws BadInput unless path names an existing directory.
 void requireDirectory(const std::string& path);
 

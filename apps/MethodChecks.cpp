@@ -158,16 +158,7 @@ void requireUsableMethod(const std::string& hostMethod, const CBrenmoOptions& op
 
 void requireMethodFile(const std::string& path)
 {
-    requireFile(path);
     // The profile reader takes a file it cannot read for an empty one; say why instead.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-    {
-        std::string reason = std::strerror(errno);
-        if (!reason.empty())
-            reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
-        throw BadInput(path + ": cannot be read: " + reason);
-    }
-    ::close(fd);
+    requireReadableFile(path);
 }
 } // namespace tessaly

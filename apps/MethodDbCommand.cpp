@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <sys/stat.h>
@@ -29,7 +30,7 @@ std::string fixed(double value)
 
 int showMethodDatabase(const std::string& posixPath, std::ostream& out)
 {
-    requireFile(posixPath);
+    requireReadableFile(posixPath);
     tag_HXFILE name;
     if (!ConvertPathToHxFile(&name, asHostPath(posixPath).c_str()))
         throw BadInput(posixPath + ": path too long for the host");
@@ -105,6 +106,9 @@ int stage1(const Stage1Options& o, std::ostream& out)
     struct stat existing;
     if (!o.force && ::lstat(o.database.c_str(), &existing) == 0)
         throw BadInput(o.database + ": exists already; give --force to write the stage-1 quan method over it");
+    // A missing folder makes the path wrong, which is bad input, not a failed write.
+    const std::string folder = std::filesystem::path(o.database).parent_path().string();
+    requireDirectory(folder.empty() ? "." : folder);
     CBrenmoOptions options;
     options.m_pInstrument = &standIn().instrument();
     options.m_fStage1QuanValue = o.span;

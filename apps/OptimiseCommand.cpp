@@ -4,6 +4,7 @@
 #include "analysis/Optimise.h"
 #include "apps/Commands.h"
 #include "apps/MethodChecks.h"
+#include "apps/WorkFolder.h"
 #include "fileutil/FileUtil.h"
 #include "kelvane/KelvaneHost.h"
 #include "kelvane/RawData.h"
@@ -86,6 +87,13 @@ int optimise(const OptimiseOptions& o, std::ostream& out)
         params.nMaxFunction = 0;
     }
 
+    // The step names its temporary method in the host's system list and makes temporaries, as a
+    // run does: it takes the data directory as a run does and keeps them in a private folder.
+    const std::string dataDirectory = platform::dataDirectory();
+    const DataDirectoryLock lock(dataDirectory, false, nullptr);
+    kelvane::SimulatedInstrument& instrument = standIn().instrument();
+    const WorkFolder work(dataDirectory,
+                          [&](const std::string& saved) { restoreSavedTune(instrument, saved, errorStream()); });
     const OneRowList list(rawHost);
     const std::string listHost = list.hostPath();
     const int done = o.daughter ? GetMaxScanDaughter(rawHost.c_str(), params, options, listHost.c_str(), 1)
@@ -93,7 +101,11 @@ int optimise(const OptimiseOptions& o, std::ostream& out)
     // The temporary quan methods of the step go with it, as at the end of a run.
     DeleteTempFiles();
     if (!done)
-        throw Failure(o.raw + ": the injection could not be measured");
+    {
+        const std::string& reason = kelvane::lastMeasureError();
+        throw Failure(o.raw + ": the injection could not be measured: " +
+                      (reason.empty() ? std::string("the host gave no reason") : reason));
+    }
     printRecord(params, out);
     if (params.nMaxFunction < 0)
         throw Failure(o.raw + (o.daughter ? ": no daughter ion found" : ": no parent ion found"));

@@ -104,41 +104,6 @@ class StopSignals
     struct sigaction previous_[std::size(kSignals)] = {};
 };
 
-// The tune in force before a run, as a killed run leaves it for the next one to put back: the
-// instrument's tune file (empty: none open) and the system list's tune entry.
-std::string savedTuneText(kelvane::SimulatedInstrument& instrument)
-{
-    tag_HXFILE entry;
-    char tuneDb[1024] = {};
-    if (GetSystemListValue("SystemList", "TUNE_DB", 0, &entry))
-        ConvertHxFileToPath(tuneDb, sizeof tuneDb, &entry);
-    return "TunePath=" + (instrument.GetTuneState() ? instrument.TunePath() : std::string()) +
-           "\nTuneDb=" + tuneDb + "\n";
-}
-
-void restoreSavedTune(kelvane::SimulatedInstrument& instrument, const std::string& text, std::ostream& err)
-{
-    std::string tunePath, tuneDb;
-    std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);)
-    {
-        if (line.rfind("TunePath=", 0) == 0)
-            tunePath = line.substr(9);
-        else if (line.rfind("TuneDb=", 0) == 0)
-            tuneDb = line.substr(7);
-    }
-    tag_HXFILE entry;
-    if (tuneDb.empty() || !ConvertPathToHxFile(&entry, tuneDb.c_str()))
-        entry.clear();
-    SetSystemListValue("SystemList", "TUNE_DB", &entry, 0);
-    if (tunePath.empty())
-        instrument.CloseTune();
-    else if (!instrument.LoadTune(0, tunePath.c_str(), 1))
-        err << "warning: the tune " << tunePath << " in force before an interrupted run cannot be loaded again\n";
-    err << "note: an earlier run was stopped before it could clean up; its temporary files were removed and the "
-           "tune in force before it put back\n";
-}
-
 // The run's end, also when it fails: the tune in force before the run, and no temporary files
 // or acquisition directories left behind.
 class RunEnd

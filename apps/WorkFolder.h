@@ -5,7 +5,13 @@
 #include "platform/FileLock.h"
 
 #include <functional>
+#include <ostream>
 #include <string>
+
+namespace kelvane
+{
+class SimulatedInstrument;
+}
 
 namespace tessaly
 {
@@ -55,4 +61,12 @@ class WorkFolder
   private:
     std::string path_;
 };
+
+/// The tune in force now, as WorkFolder::saveTune keeps it: the instrument's open tune file (none
+/// when no tune is open) and the system list's tune entry.
+std::string savedTuneText(kelvane::SimulatedInstrument& instrument);
+
+/// Puts back the tune that text (from savedTuneText) describes, on the instrument and in the system
+/// list, and says so on err: what a run does for an earlier one that was killed before it could.
+void restoreSavedTune(kelvane::SimulatedInstrument& instrument, const std::string& text, std::ostream& err);
 } // namespace tessaly

@@ -1,8 +1,10 @@
 // libFuzzer target: takes arbitrary bytes as a method database (".mdb") and opens and reads it
 // through the host stand-in, checking what must always hold: a file is refused or opens with a
 // record count no larger than the records that read, a record never reads past its size, and a
-// file that is refused is left byte for byte as it was.
+// file that is refused is left byte for byte as it was; the damage check changes nothing, and a
+// file it finds sound opens.
 #include "kelvane/KelvaneHost.h"
+#include "kelvane/MethodDatabase.h"
 #include "platform/WinPath.h"
 #include "testing/TempDir.h"
 
@@ -60,8 +62,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     descriptor.SetName(name);
     descriptor.SetRecordCount(-7);
 
+    const bool sound = kelvane::methodDatabaseFault(path).empty();
+    check(contents(path) == bytes, "the damage check changed the file");
     if (DmDB3Open(&descriptor, DMDB3_MODE_READ) != 0)
     {
+        check(!sound, "a database the check finds sound opens");
         // Refused files are not touched, not even by a write that follows.
         tag_METHOD_RECORD record;
         check(MethodWriteRecord(&name, -1, &record, 0, 0) == -1, "a refused file takes no record");
