@@ -3,6 +3,7 @@
 #include "analysis/MaxScan.h"
 #include "analysis/ScanParams.h"
 #include "apps/Commands.h"
+#include "apps/WorkFolder.h"
 #include "apps/ResultsTable.h"
 #include "groups/Group.h"
 #include "host/host.h"
@@ -169,6 +170,9 @@ int writeFinalMethod(const FinalArguments& a, std::ostream& out)
                       "; no final quan method written");
     }
 
+    // Making the method names it in the host's system list, which a run in the same data
+    // directory relies on: one at a time.
+    const DataDirectoryLock lock(platform::dataDirectory(), false, nullptr);
     CStringArray methods;
     if (!CreateFinalQuanMethods(a.group - 1, options, list.get(), params.data(), width, methods) ||
         methods.GetSize() == 0)

@@ -1,11 +1,13 @@
 // tessaly methoddb ...: quan method databases as the host sees them, and the stage-1 quan method
 // the engine writes into one.
 #include "apps/Commands.h"
+#include "apps/WorkFolder.h"
 #include "kelvane/KelvaneHost.h"
 #include "kelvane/MethodDatabase.h"
 #include "method/BrenmoOptions.h"
 #include "methodgen/Stage1QuanMethod.h"
 #include "platform/SafeText.h"
+#include "platform/WinPath.h"
 
 #include <cerrno>
 #include <cmath>
@@ -109,6 +111,9 @@ int stage1(const Stage1Options& o, std::ostream& out)
     // A missing folder makes the path wrong, which is bad input, not a failed write.
     const std::string folder = std::filesystem::path(o.database).parent_path().string();
     requireDirectory(folder.empty() ? "." : folder);
+    // Writing the method names it in the host's system list, which a run in the same data
+    // directory relies on: one at a time.
+    const DataDirectoryLock lock(platform::dataDirectory(), false, nullptr);
     CBrenmoOptions options;
     options.m_pInstrument = &standIn().instrument();
     options.m_fStage1QuanValue = o.span;

@@ -123,6 +123,7 @@ DWORD errorFor(int error, const std::string& posix)
     case EACCES:
     case EPERM:
     case EISDIR:
+    case ELOOP: // a symbolic link where a file is to be written
     case EROFS:
     case ETXTBSY:
         return ERROR_ACCESS_DENIED;
@@ -340,6 +341,10 @@ HANDLE KelvaneHost::CreateFileS(const char* path, DWORD access, DWORD share, LPS
     else
         flags |= O_CREAT | (disposition == CREATE_NEW ? O_EXCL : 0);
 
+    // A file opened to be written, or made, is never reached through a symbolic link planted
+    // under its name: the write would land wherever the link points.
+    if (writes(access) || (flags & O_CREAT))
+        flags |= O_NOFOLLOW;
     const mode_t mode = (flagsAndAttributes & kAttributeReadOnly) ? 0444 : 0666;
     std::lock_guard<std::mutex> lock(handles().mutex);
     const int fd = open(posix.c_str(), flags | O_NONBLOCK, mode);

@@ -45,6 +45,10 @@ TEST_F(FileAccessTest, OpensAsThePlatformWithItsErrorNumbers)
     writeText(dir_.file("old.txt"), "old");
     writeText(dir_.file("Data.Txt"), "data");
     fs::create_directory(dir_.file("Sub"));
+    // Links planted under names the host is asked to write: never written through.
+    writeText(dir_.file("target.txt"), "keep");
+    fs::create_symlink(dir_.file("target.txt"), dir_.file("link.txt"));
+    fs::create_symlink(dir_.file("planted.txt"), dir_.file("dangling.txt"));
     const std::tuple<const char*, DWORD, DWORD, DWORD, const char*> cases[] = {
         {"new1.txt", kReadWrite, CREATE_NEW, 0x80, "0 "},
         {"old.txt", kReadWrite, CREATE_NEW, 0x80, "80 old"},
@@ -59,6 +63,10 @@ TEST_F(FileAccessTest, OpensAsThePlatformWithItsErrorNumbers)
         {"Sub", kRead, OPEN_EXISTING, 0x80, "5 -"}, // a folder needs backup semantics, and only for reading
         {"Sub", kReadWrite, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, "5 -"},
         {"sub", kRead, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, "0 -"},
+        {"link.txt", kRead, OPEN_EXISTING, 0x80, "0 keep"}, // reading through a link is allowed
+        {"link.txt", kReadWrite, OPEN_EXISTING, 0x80, "5 keep"},
+        {"link.txt", kReadWrite, CREATE_ALWAYS, 0x80, "5 keep"},
+        {"dangling.txt", kReadWrite, OPEN_ALWAYS, 0x80, "5 -"},
     };
     for (const auto& [file, access, disposition, flags, expected] : cases)
     {
@@ -71,6 +79,7 @@ TEST_F(FileAccessTest, OpensAsThePlatformWithItsErrorNumbers)
         const bool there = fs::is_regular_file(dir_.file(file));
         EXPECT_EQ(std::to_string(error) + " " + (there ? readText(dir_.file(file)) : "-"), expected);
     }
+    EXPECT_FALSE(fs::exists(dir_.file("planted.txt"))) << "a dangling link was followed to make its target";
 }
 
 // A second open, by a name in another case, while the first is held; a refused one truncates nothing.
