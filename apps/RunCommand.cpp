@@ -326,8 +326,12 @@ void Run::readCompounds()
         if (!error.empty())
             err_ << "warning: " << where << ": " << error << '\n';
         else if (!c.usable)
-            err_ << "warning: " << where << ": " << platform::printableText(c.name) << ": the mass \"" << platform::printableText(c.massText) << "\" "
-                 << (c.baseMass > 0.0 ? "is outside the method's mass range" : "is not a mass or formula")
+            err_ << "warning: " << where << ": " << platform::printableText(c.name) << ": "
+                 << (c.massText.empty()  ? std::string("no mass in MASS")
+                     : c.baseMass > 0.0  ? "the mass \"" + platform::printableText(c.massText) +
+                                              "\" is outside the method's mass range"
+                                         : "the mass \"" + platform::printableText(c.massText) +
+                                              "\" is not a mass or formula")
                  << "; the compound is not optimised\n";
         c.finished = !c.usable;
         c.report.result.compound = c.name;

@@ -483,6 +483,21 @@ TEST_F(TessalySafeRun, WithoutACollisionEnergyRampTheTransitionIsTheParentItself
     EXPECT_DOUBLE_EQ(table.rows[0].daughterMz, table.rows[0].parentMz) << r.out;
 }
 
+TEST_F(TessalySafeRun, CompoundsWithoutAUsableMassAreNamedEvenUnattended)
+{
+    const std::string list = write("Projects/Demo.PRO/SampleDB/Masses.csv", "FILE_NAME,FILE_TEXT,MASS\n"
+                                                                             "Opt01,Caffeine,C8H10N4O2\nOpt02,Bad,Xx2\n"
+                                                                             "Opt03,Zero,0\nOpt04,Missing,\nOpt05,Heavy,5000\n");
+    const Result r = tessaly(runArgs(list));
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const std::string& warning :
+         {list + ": row 2: Bad: the mass \"Xx2\" is not a mass or formula; the compound is not optimised",
+          list + ": row 3: Zero: the mass \"0\" is not a mass or formula; the compound is not optimised",
+          list + ": row 4: Missing: no mass in MASS; the compound is not optimised",
+          list + ": row 5: Heavy: the mass \"5000\" is outside the method's mass range; the compound is not optimised"})
+        EXPECT_NE(r.err.find("warning: " + warning + "\n"), std::string::npos) << warning << "\n" << r.err;
+}
+
 TEST_F(TessalySafeRun, TheReportNeverOverwritesAnInput)
 {
     const std::string compounds = project_ + "/SampleDB/Compounds.csv";
