@@ -126,8 +126,9 @@ std::string resolved(const std::string& path)
 
 platform::FileLock lockForEdit(const std::string& path)
 {
+    // The folder the file really is in: editors naming it through a symbolic link meet there too.
     platform::FileLock lock;
-    if (!lock.lockFolderOf(path))
+    if (!lock.lockFolderOf(resolved(path)))
         throw Failure(path + ": its folder cannot be locked for the change: " + std::strerror(errno));
     return lock;
 }

@@ -34,7 +34,11 @@ struct Range
     bool aboveMin = false;
 };
 
-// In the method file's key order. Keys not listed are texts, flags, or numbers no run depends on.
+// In the method file's key order. The acquisition times, the fragment size and the loss masses
+// are held to the method editor's own ranges; volumes (microlitres) and adduct masses (Da) to what
+// an instrument could use, which also keeps them within the single precision the engine keeps
+// some of them in. Keys not listed are texts and flags.
+constexpr double kMaxSpeciesMass = 1000.0;
 constexpr Range kRanges[] = {
     {"Cone Voltage Min", 0.0, kMaxRampValue},
     {"Cone Voltage Max", 0.0, kMaxRampValue},
@@ -44,11 +48,22 @@ constexpr Range kRanges[] = {
     {"Collision Energy Step", 0.0, kNoLimit},
     {"Ion Mode Options", 0.0, 2.0}, // positive, negative or both
     {"MSMS", 0.0, 1.0},
-    {"Total Cycle Time", 0.0, kNoLimit, true},
-    {"Max Dwell Time", 0.0, kNoLimit, true},
-    {"Inter Mode Time", 0.0, kNoLimit},
-    {"Stage1 Injection Volume", 0.0, kNoLimit},
-    {"Stage2 Injection Volume", 0.0, kNoLimit},
+    {"When To Optimise", 0.0, 1.0}, // per group, or before any analysis
+    {"Fragment Min Size", 50.0, 999.0},
+    {"Total Cycle Time", 0.1, 5.0},
+    {"Max Dwell Time", 0.02, 1.0},
+    {"Inter Mode Time", 0.05, 0.5},
+    {"Adduct Neg User1 Mass", -kMaxSpeciesMass, kMaxSpeciesMass},
+    {"Adduct Neg User2 Mass", -kMaxSpeciesMass, kMaxSpeciesMass},
+    {"Adduct Pos User3 Mass", -kMaxSpeciesMass, kMaxSpeciesMass},
+    {"Adduct Pos User4 Mass", -kMaxSpeciesMass, kMaxSpeciesMass},
+    {"Adduct Pos User5 Mass", -kMaxSpeciesMass, kMaxSpeciesMass},
+    {"Stage1 Injection Volume", 0.0, 1000.0},
+    {"Stage2 Injection Volume", 0.0, 1000.0},
+    {"User1 Loss Mass", 0.0, kMaxSpeciesMass},
+    {"User2 Loss Mass", 0.0, kMaxSpeciesMass},
+    {"User3 Loss Mass", 0.0, kMaxSpeciesMass},
+    {"MUX Sprays", 1.0, 4.0},
 };
 
 // The ramps: their start, end and step keys.

@@ -16,6 +16,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <unistd.h>
 
@@ -94,10 +95,22 @@ int optimise(const OptimiseOptions& o, std::ostream& out)
     kelvane::SimulatedInstrument& instrument = standIn().instrument();
     const WorkFolder work(dataDirectory,
                           [&](const std::string& saved) { restoreSavedTune(instrument, saved, errorStream()); });
-    const OneRowList list(rawHost);
+    // The host writes the step's peak database in a "PeakDB" folder beside the raw data's folder:
+    // the injection is measured through a link in the private folder, so that folder is the one
+    // beside the private folder's, not one beside wherever the user keeps the raw data.
+    std::string name = rawHost;
+    while (!name.empty() && name.back() == '\\')
+        name.pop_back();
+    const std::string linked = work.path() + "/tmp/" + name.substr(name.rfind('\\') + 1);
+    std::error_code linking;
+    std::filesystem::create_directory_symlink(platform::toPosixPath(name), linked, linking);
+    if (linking)
+        throw Failure(linked + ": the injection cannot be linked into the private folder: " + linking.message());
+    const std::string measured = platform::toHostPath(linked);
+    const OneRowList list(measured);
     const std::string listHost = list.hostPath();
-    const int done = o.daughter ? GetMaxScanDaughter(rawHost.c_str(), params, options, listHost.c_str(), 1)
-                                : GetMaxScanParent(rawHost.c_str(), params, options, listHost.c_str(), 1);
+    const int done = o.daughter ? GetMaxScanDaughter(measured.c_str(), params, options, listHost.c_str(), 1)
+                                : GetMaxScanParent(measured.c_str(), params, options, listHost.c_str(), 1);
     // The temporary quan methods of the step go with it, as at the end of a run.
     DeleteTempFiles();
     if (!done)

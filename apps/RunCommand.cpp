@@ -88,8 +88,10 @@ class StopSignals
         action.sa_handler = onStopSignal;
         action.sa_flags = SA_RESTART;
         sigemptyset(&action.sa_mask);
+        // A signal ignored when the run started (nohup, a background job) stays ignored.
         for (std::size_t i = 0; i < std::size(kSignals); ++i)
-            sigaction(kSignals[i], &action, &previous_[i]);
+            if (sigaction(kSignals[i], nullptr, &previous_[i]) == 0 && previous_[i].sa_handler != SIG_IGN)
+                sigaction(kSignals[i], &action, nullptr);
     }
     ~StopSignals()
     {
@@ -267,6 +269,7 @@ class Run
   private:
     void readCompounds();
     void checkAnalysisList() const;
+    void checkReport() const;
     void optimiseParents(Progress& progress, std::size_t& done);
     void optimiseDaughters(Progress& progress, std::size_t& done);
     void analyse(Progress& progress, std::size_t& done);
@@ -306,6 +309,11 @@ void Run::readCompounds()
         const std::string where = a_.run.compounds + ": row " + std::to_string(row + 1);
         if (c.name.empty())
             throw BadInput(where + ": no compound name in FILE_TEXT");
+        // Tables, logs and the final methods find a compound by its name: one that would be shown
+        // otherwise than it is written (a control character made a space) could be taken for another.
+        if (platform::printableText(c.name) != c.name)
+            throw BadInput(where + ": the compound name \"" + platform::printableText(c.name) +
+                           "\" holds a control character");
         const std::string mode = list[row][modeField].GetString().str();
         const std::string polarity = list[row][polarityField].GetString().str();
         c.params.IonMode = String2IONMODE(mode.empty() ? options_.m_strIonMode.GetString() : mode.c_str());
@@ -367,12 +375,33 @@ void Run::checkAnalysisList() const
         const bool control = std::any_of(name.begin(), name.end(), [](char c) {
             return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
         });
-        if (control || name.find_first_of("\\/:") != std::string::npos || name.find("..") != std::string::npos)
-            throw BadInput(where + " is not a plain file name (it holds \\, /, :, .. or a control character)");
+        // The host also takes * and ? as wildcards (it deletes by pattern) and < > | " are not in
+        // its names.
+        if (control || name.find_first_of("\\/:*?<>|\"") != std::string::npos || name.find("..") != std::string::npos)
+            throw BadInput(where + " is not a plain file name (it holds \\, /, :, *, ?, <, >, |, \", .. or a control "
+                                   "character)");
         if (static_cast<long>(name.size()) > room)
-            throw BadInput(where + " is " + std::to_string(name.size()) + " characters long; the host takes at most " +
+            throw BadInput(where + " is " + std::to_string(name.size()) + " bytes long; the host takes at most " +
                            std::to_string(room) + " in this project");
     }
+}
+
+// The report goes to a folder that exists, and never over a file the run reads or writes itself.
+void Run::checkReport() const
+{
+    const std::string folder = std::filesystem::path(a_.report).parent_path().string();
+    requireDirectory(folder.empty() ? "." : folder);
+    std::vector<std::string> files = {a_.method, a_.run.compounds, a_.run.analysis, platform::dataDirectory() + "/tessaly.lock",
+                                      platform::toPosixPath(project_ + "Data\\truth.tsv"),
+                                      // the results log, at the host's fixed path
+                                      platform::toPosixPath("C:\\temp\\Tessaly Current Optimisation Results.txt")};
+    for (const CString* path : {&options_.m_strQuanMethodParent, &options_.m_strQuanMethodDaughter,
+                                &options_.m_strParentTuneFile, &options_.m_strDaughterTuneFile,
+                                &options_.m_strAcquisitionTuneFile, &options_.m_strStage1LCMethod,
+                                &options_.m_strStage2LCMethod, &options_.m_strBaseQuanMethod})
+        if (!path->IsEmpty())
+            files.push_back(platform::toPosixPath(path->str()));
+    refuseOutputOverInput(a_.report, "the report", files);
 }
 
 // Loop numbers go from 1 to 999 and round again: each acquisition is removed once measured
@@ -749,8 +778,6 @@ int Run::go()
         requireFile(a_.run.analysis);
     if (!a_.spectra.empty())
         requireDirectory(a_.spectra);
-    if (!a_.report.empty())
-        refuseOutputOverInput(a_.report, "the report", {a_.method, a_.run.compounds, a_.run.analysis});
     const std::string method = asHostPath(a_.method);
     project_ = projectOfMethod(method);
     if (project_.empty())
@@ -786,6 +813,8 @@ int Run::go()
     }
     // After the engine's own findings: values no run can use, and a file that is no method.
     requireUsableMethod(method, options_, a_.method);
+    if (!a_.report.empty())
+        checkReport();
 
     report_.method = a_.method;
     report_.compoundList = a_.run.compounds;
@@ -808,6 +837,7 @@ int Run::go()
     log_.Dump();
 
     const auto started = std::chrono::steady_clock::now();
+    recordTuneInForce(instrument);
     work.saveTune(savedTuneText(instrument));
     const RunEnd end(options_, work);
     SetTuneInitial(options_);

@@ -112,6 +112,14 @@ std::string savedTuneText(kelvane::SimulatedInstrument& instrument)
            "\nTuneDb=" + tuneDb + "\n";
 }
 
+void recordTuneInForce(kelvane::SimulatedInstrument& instrument)
+{
+    tag_HXFILE entry;
+    if (instrument.GetTuneState() && !instrument.TunePath().empty() &&
+        ConvertPathToHxFile(&entry, instrument.TunePath().c_str()))
+        SetSystemListValue("SystemList", "TUNE_DB", &entry, 0);
+}
+
 void restoreSavedTune(kelvane::SimulatedInstrument& instrument, const std::string& text, std::ostream& err)
 {
     std::string tunePath, tuneDb;

@@ -66,6 +66,10 @@ class WorkFolder
 /// when no tune is open) and the system list's tune entry.
 std::string savedTuneText(kelvane::SimulatedInstrument& instrument);
 
+/// Makes the system list's tune entry name the tune the instrument holds, when it holds one: the
+/// entry from which a run learns the tune to put back at its end, whoever loaded the tune.
+void recordTuneInForce(kelvane::SimulatedInstrument& instrument);
+
 /// Puts back the tune that text (from savedTuneText) describes, on the instrument and in the system
 /// list, and says so on err: what a run does for an earlier one that was killed before it could.
 void restoreSavedTune(kelvane::SimulatedInstrument& instrument, const std::string& text, std::ostream& err);

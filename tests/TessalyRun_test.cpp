@@ -265,6 +265,9 @@ TEST_F(TessalySafeRun, AFailedAnalysisStillPrintsAndReportsTheOptimisedCompounds
 
 TEST_F(TessalySafeRun, EverySignalThatEndsARunCleansUpAndPutsTheTuneBack)
 {
+    // The tune in force before: one the person loaded, which the run must load again.
+    ASSERT_EQ(tessaly({"tune", "load", project_ + "/Tune/Acquisition.ipr"}).status, 0);
+    const std::string before = tessaly({"tune", "show"}).out;
     const std::string compounds = list(96);
     struct Case
     {
@@ -279,8 +282,17 @@ TEST_F(TessalySafeRun, EverySignalThatEndsARunCleansUpAndPutsTheTuneBack)
         ::kill(p.pid(), c.signal);
         EXPECT_EQ(p.wait(), c.status);
         EXPECT_TRUE(workFolders().empty());
-        EXPECT_EQ(tessaly({"tune", "show"}).out, "No tune is loaded\n");
+        EXPECT_EQ(tessaly({"tune", "show"}).out, before);
     }
+
+    // A hang-up ignored when the run started (nohup) stays ignored.
+    std::signal(SIGHUP, SIG_IGN);
+    Process ignoring(dir_.path(), runArgs(list(3)));
+    std::signal(SIGHUP, SIG_DFL);
+    ASSERT_TRUE(acquiring());
+    ::kill(ignoring.pid(), SIGHUP);
+    EXPECT_EQ(ignoring.wait(), 0);
+    EXPECT_EQ(tessaly({"tune", "show"}).out, before);
 
     // A reader that goes away (tessaly run | head): the table meets a closed pipe at the end.
     int pipeEnds[2];
@@ -290,23 +302,25 @@ TEST_F(TessalySafeRun, EverySignalThatEndsARunCleansUpAndPutsTheTuneBack)
     ::close(pipeEnds[1]);
     EXPECT_EQ(p.wait(), 128 + SIGPIPE);
     EXPECT_TRUE(workFolders().empty());
-    EXPECT_EQ(tessaly({"tune", "show"}).out, "No tune is loaded\n");
+    EXPECT_EQ(tessaly({"tune", "show"}).out, before);
 }
 
 TEST_F(TessalySafeRun, TheNextRunSweepsAKilledRunAndPutsItsTuneBack)
 {
+    ASSERT_EQ(tessaly({"tune", "load", project_ + "/Tune/Acquisition.ipr"}).status, 0);
+    const std::string before = tessaly({"tune", "show"}).out;
     Process p(dir_.path(), runArgs(list(96)));
     ASSERT_TRUE(acquiring());
     ::kill(p.pid(), SIGKILL);
     ASSERT_EQ(p.wait(), 1000 + SIGKILL);
     ASSERT_EQ(workFolders().size(), 1u) << "a killed run cannot clean up";
-    ASSERT_NE(tessaly({"tune", "show"}).out, "No tune is loaded\n") << "the killed run's stage tune stays";
+    ASSERT_NE(tessaly({"tune", "show"}).out, before) << "the killed run's stage tune stays";
 
     const Result next = tessaly(runArgs(list(1)));
     EXPECT_EQ(next.status, 0) << next.err;
     EXPECT_NE(next.err.find("note: an earlier run was stopped before it could clean up"), std::string::npos);
     EXPECT_TRUE(workFolders().empty());
-    EXPECT_EQ(tessaly({"tune", "show"}).out, "No tune is loaded\n");
+    EXPECT_EQ(tessaly({"tune", "show"}).out, before);
 }
 
 TEST_F(TessalySafeRun, OneRunAtATimeUsesADataDirectory)
@@ -382,30 +396,27 @@ TEST_F(TessalySafeRun, AnAnalysisListNamesItsRawDataNotPaths)
 {
     const std::string analysis = project_ + "/SampleDB/Analysis.csv";
     const std::string original = read(analysis);
-    struct Case
+    // Each a path to elsewhere, a wildcard the host deletes by, or a terminal escape; the CSV
+    // cell is quoted, with its quotes doubled.
+    const std::string cases[] = {"..\\..\\Other.PRO\\Data\\Keep", "C:\\x", "Data/x", "..", "Std*", "a\"b",
+                                 "Std\x1b[2J"};
+    for (const std::string& fileName : cases)
     {
-        const char* fileName;
-        const char* message; // after "ANALYSIS: row 2: FILE_NAME \"NAME\""
-    } cases[] = {
-        {"..\\..\\Other.PRO\\Data\\Keep", " is not a plain file name (it holds \\, /, :, .. or a control character)"},
-        {"C:\\x", " is not a plain file name (it holds \\, /, :, .. or a control character)"},
-        {"Data/x", " is not a plain file name (it holds \\, /, :, .. or a control character)"},
-        {"..", " is not a plain file name (it holds \\, /, :, .. or a control character)"},
-        {"Std\x1b[2J", " is not a plain file name (it holds \\, /, :, .. or a control character)"},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.fileName);
+        SCOPED_TRACE(fileName);
+        std::string cell = "\"";
+        for (const char c : fileName)
+            cell += c == '"' ? std::string("\"\"") : std::string(1, c);
         std::string text = original;
-        text.replace(text.find("Std01,"), 5, std::string("\"") + c.fileName + "\"");
+        text.replace(text.find("Std01,"), 5, cell + "\"");
         write("Projects/Demo.PRO/SampleDB/Analysis.csv", text);
-        std::string shown = c.fileName;
+        std::string shown = fileName;
         for (char& ch : shown)
             if (static_cast<unsigned char>(ch) < 0x20)
                 ch = ' ';
         expectRefused({"run", "--method", method_, "--compounds", project_ + "/SampleDB/Compounds.csv", "--analysis",
                        analysis, "--unattended"},
-                      analysis + ": row 2: FILE_NAME \"" + shown + "\"" + c.message);
+                      analysis + ": row 2: FILE_NAME \"" + shown +
+                          "\" is not a plain file name (it holds \\, /, :, *, ?, <, >, |, \", .. or a control character)");
     }
     std::string text = original;
     text.replace(text.find("Std01,"), 5, std::string(300, 'S'));
@@ -413,7 +424,7 @@ TEST_F(TessalySafeRun, AnAnalysisListNamesItsRawDataNotPaths)
     expectRefused({"run", "--method", method_, "--compounds", project_ + "/SampleDB/Compounds.csv", "--analysis",
                    analysis},
                   analysis + ": row 2: FILE_NAME \"" + std::string(60, 'S') +
-                      "...\" is 300 characters long; the host takes at most 229 in this project");
+                      "...\" is 300 bytes long; the host takes at most 229 in this project");
 
     // A list outside the project would have its raw data looked for elsewhere.
     const std::string loose = write("Analysis.csv", original);
@@ -433,10 +444,13 @@ TEST_F(TessalySafeRun, ParallelEditsOfOneFileAreAllKept)
         {"Inter Mode Time", "0.10"},       {"Stage1 Injection Volume", "21.00"}, {"Stage2 Injection Volume", "6.00"},
         {"Adduct Pos Ammonia", "0"},       {"Disallow Loss of Carbon Dioxide", "1"}, {"Adduct Neg Hydrogen", "0"},
     };
+    // Every other editor names the method through a symbolic link.
+    fs::create_symlink(method_, path("link.tym"));
     std::vector<std::unique_ptr<Process>> editors;
     for (const auto& [key, value] : keys)
-        editors.push_back(std::make_unique<Process>(dir_.path(), std::vector<std::string>{"method", "set", method_,
-                                                                                          key + "=" + value}));
+        editors.push_back(std::make_unique<Process>(
+            dir_.path(), std::vector<std::string>{"method", "set", editors.size() % 2 ? path("link.tym") : method_,
+                                                  key + "=" + value}));
     for (auto& editor : editors)
         EXPECT_EQ(editor->wait(), 0);
     const std::string saved = read(method_);
@@ -445,10 +459,12 @@ TEST_F(TessalySafeRun, ParallelEditsOfOneFileAreAllKept)
 
     // Three editors of one analysis list, each giving a group its method.
     const std::string analysis = project_ + "/SampleDB/Analysis.csv";
+    fs::create_symlink(analysis, path("link.csv"));
     std::vector<std::unique_ptr<Process>> quan;
     for (int group = 1; group <= 3; ++group)
         quan.push_back(std::make_unique<Process>(
-            dir_.path(), std::vector<std::string>{"quan", analysis, "--group", std::to_string(group), "--set-method",
+            dir_.path(), std::vector<std::string>{"quan", group == 2 ? path("link.csv") : analysis, "--group",
+                                                  std::to_string(group), "--set-method",
                                                   project_ + "/MethDB/Group" + std::to_string(group) + ".mdb"}));
     for (auto& editor : quan)
         EXPECT_EQ(editor->wait(), 0);
@@ -496,12 +512,18 @@ TEST_F(TessalySafeRun, CompoundsWithoutAUsableMassAreNamedEvenUnattended)
           list + ": row 4: Missing: no mass in MASS; the compound is not optimised",
           list + ": row 5: Heavy: the mass \"5000\" is outside the method's mass range; the compound is not optimised"})
         EXPECT_NE(r.err.find("warning: " + warning + "\n"), std::string::npos) << warning << "\n" << r.err;
+
+    // A name that tables and logs would show otherwise (a tab, an escape) could be taken for another.
+    write("Projects/Demo.PRO/SampleDB/Masses.csv", "FILE_NAME,FILE_TEXT,MASS\nOpt01,\"Tab\there\",C8H10N4O2\n");
+    expectRefused(runArgs(list), list + ": row 1: the compound name \"Tab here\" holds a control character");
 }
 
 TEST_F(TessalySafeRun, TheReportNeverOverwritesAnInput)
 {
     const std::string compounds = project_ + "/SampleDB/Compounds.csv";
-    for (const std::string& input : {method_, compounds})
+    // The run's lists and method, and the files the method names (template, tune, LC method).
+    for (const std::string& input : {method_, compounds, project_ + "/MethDB/ParentTemplate.mdb",
+                                     project_ + "/Tune/Parent.ipr", project_ + "/Acqudb/Loop.ilm"})
     {
         SCOPED_TRACE(input);
         std::vector<std::string> args = runArgs(compounds);
@@ -513,6 +535,10 @@ TEST_F(TessalySafeRun, TheReportNeverOverwritesAnInput)
     std::vector<std::string> args = runArgs(compounds);
     args.insert(args.end(), {"--report", path("link.html")});
     expectRefused(args, path("link.html") + ": the report would overwrite the input " + method_ + "; choose another file");
+    // A folder that is not there is found before the run, not after it.
+    args = runArgs(compounds);
+    args.insert(args.end(), {"--report", path("no/report.html")});
+    expectRefused(args, path("no") + ": no such directory");
 }
 
 TEST_F(TessalyRun, AMeasuredSeriesDecidesTheDaughterAndItsEnergy)
