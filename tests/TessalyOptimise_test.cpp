@@ -4,6 +4,7 @@
 #include "testing/DriverTest.h"
 
 #include <cmath>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -86,6 +87,10 @@ TEST_F(TessalyOptimise, FindsTheRampStepOfGreatestResponse)
     EXPECT_EQ(none.err, "tessaly: " + path("P.PRO/Data/Parent.RAW") + ": no parent ion found\n");
     expectRefused({"optimise", "parent", path("P.PRO/Data/Missing.RAW"), "--method", method, "--mass", "300"},
                   path("P.PRO/Data/Missing.RAW") + ": no such directory");
+    // The steps' peak databases and temporaries went with their private folder: nothing beside
+    // the raw data, nothing left in the data directory's work folder.
+    EXPECT_FALSE(std::filesystem::exists(path("P.PRO/PeakDB")));
+    EXPECT_TRUE(std::filesystem::is_empty(path("Work")));
 }
 // A compound that elutes at the very start or end of the injection is still found; of two ramp
 // steps with the same response the lower one wins.
