@@ -145,6 +145,12 @@ bool writePeakDatabase(const std::string& posixPath, const std::vector<tag_PEAK_
         error = posixPath + ": its folder cannot be created: " + ec.message();
         return false;
     }
+    // Peaks are never written through a symbolic link planted under the database's name.
+    if (fs::is_symlink(posixPath, ec))
+    {
+        error = posixPath + ": is a symbolic link; peaks are not written through one";
+        return false;
+    }
     const bool existed = fs::exists(posixPath, ec);
     bool written = false;
     {

@@ -793,6 +793,12 @@ bool writeRawData(const std::string& rawDirectory, const RawData& data, std::str
     {
         std::error_code ec;
         fs::create_directories(rawDirectory, ec);
+        // Raw data is never written through a symbolic link planted where it goes.
+        std::string directory = rawDirectory;
+        while (directory.size() > 1 && directory.back() == '/')
+            directory.pop_back();
+        if (fs::is_symlink(directory, ec))
+            return fail(error, rawDirectory + ": is a symbolic link; raw data is not written through one");
         std::vector<std::string> found;
         if (!mzmlFiles(rawDirectory, found, error))
             return false;
@@ -808,6 +814,8 @@ bool writeRawData(const std::string& rawDirectory, const RawData& data, std::str
                 stem.resize(stem.size() - 4);
             file = (fs::path(rawDirectory) / ((stem.empty() ? "raw" : stem) + ".mzML")).string();
         }
+        if (fs::is_symlink(file, ec))
+            return fail(error, file + ": is a symbolic link; raw data is not written through one");
         const std::string runId = fs::path(file).stem().string();
         if (!platform::writeFileAtomically(file, mzmlText(data, runId)))
             return fail(error, file + ": cannot be written (" + std::strerror(errno) + ")");

@@ -124,6 +124,15 @@ TEST_F(RawDataTest, WritesAndReadsTheOneMzmlFileOfADirectory)
     EXPECT_FALSE(kelvane::writeRawData(dir_.file("No.RAW"), RawData{{{2, {}}, {1, {}}}}, error_));
     EXPECT_FALSE(kelvane::writeRawData(dir_.file("No.RAW"), RawData{{{1, {{1, 0, 1, 0, 0, 0, {1.0f}, {}}}}}}, error_));
     EXPECT_FALSE(std::filesystem::exists(dir_.file("No.RAW")));
+    // Links planted where raw data goes, the folder or its file, are not written through.
+    std::filesystem::create_directory(dir_.file("Elsewhere"));
+    std::filesystem::create_directory_symlink(dir_.file("Elsewhere"), dir_.file("Planted.RAW"));
+    EXPECT_FALSE(kelvane::writeRawData(dir_.file("Planted.RAW"), data, error_));
+    EXPECT_EQ(error_, dir_.file("Planted.RAW") + ": is a symbolic link; raw data is not written through one");
+    std::filesystem::create_directory(dir_.file("Link.RAW"));
+    std::filesystem::create_symlink(dir_.file("Elsewhere/x.mzML"), dir_.file("Link.RAW/Link.mzML"));
+    EXPECT_FALSE(kelvane::writeRawData(dir_.file("Link.RAW"), data, error_));
+    EXPECT_TRUE(std::filesystem::is_empty(dir_.file("Elsewhere")));
 }
 
 TEST_F(RawDataTest, ReadsTheFormsOtherToolsWriteAndRefusesDamagedCopies)
