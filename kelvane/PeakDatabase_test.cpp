@@ -126,6 +126,11 @@ TEST_F(PeakDatabase, ReadsWholeRecordsPerOpenAndRefusesForeignAndDamagedFilesUnc
     // Records the engine skips (0, 99) read whole as any other; one outside the count leaves the caller's be.
     ASSERT_TRUE(write("a.pdb", {0, 99, 2}) && write("b.pdb", {7}));
     EXPECT_EQ(contents("a.pdb"), "records 1:0 2:99 3:2, count 3");
+    // A link planted under a database's name is not written through: what it points at stays.
+    std::filesystem::create_symlink(dir_.file("a.pdb"), dir_.file("link.pdb"));
+    EXPECT_FALSE(write("link.pdb", {5}));
+    EXPECT_EQ(error_, dir_.file("link.pdb") + ": is a symbolic link; peaks are not written through one");
+    EXPECT_EQ(contents("a.pdb"), "records 1:0 2:99 3:2, count 3");
     tag_ACCESSDB_HANDLE a, b;
     tag_PEAK_RECORD r;
     ASSERT_TRUE(open("a.pdb", a) == 0 && open("b.pdb", b) == 0 && AccessDBGetRecord(&a, 3, &r) == 1);
