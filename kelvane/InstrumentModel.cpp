@@ -449,7 +449,7 @@ bool writeTruth(const std::string& posixPath, const std::vector<CompoundTruth>& 
                 char values[1400];
                 std::snprintf(values, sizeof values, "\t%.3f\t%.1f\t%.3f\t%.1f\n", row.parentMz, row.coneVoltage,
                               row.daughterMz, row.collisionEnergy);
-                text += "\t" + platform::neutralisedCell(row.adduct) + values;
+                text.append("\t").append(platform::neutralisedCell(row.adduct)).append(values);
             }
             else
                 text += "\t\t\t\t\t\n";
