@@ -36,6 +36,7 @@
 #include <cstring>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <unistd.h>
@@ -890,7 +891,8 @@ void addRunCommand(CLI::App& tessaly, Action& action)
     command->add_option("--method", a->method, "the optimisation method (.tym) in its project (.PRO)")->required();
     addRunOptions(*command, a->run);
     command->get_option("--compounds")->required();
-    command->add_option("--seed", a->seed, "the simulated instrument's seed (default 1)");
+    command->add_option("--seed", a->seed, "the simulated instrument's seed (default 1)")
+        ->check(wholeNumber(0, std::numeric_limits<long>::max(), "a seed from 0 to 9223372036854775807"));
     command->add_option("--spectra", a->spectra, "folder of measured fragmentation series NAME.tsv");
     command->add_option("--report", a->report, "write the run's report (HTML) here");
     command->add_flag("--wait", a->wait, "wait for another run using the data directory to end, instead of refusing");

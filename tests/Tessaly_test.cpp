@@ -95,6 +95,8 @@ TEST_F(TessalyDriver, RefusesBadInputWithOneLineAndWritesNothing)
          l + ": there is no group 4 (the list has 3)"},
         {"group 0", {"quan", l, "--group", "0", "--set-method", "m"},
          "quan: --group: \"0\" is not a group number (from 1)"},
+        {"negative seed", {"run", "--method", m, "--compounds", l, "--seed", "-1"},
+         "run: --seed: \"-1\" is not a seed from 0 to 9223372036854775807"},
         {"method without group", {"quan", l, "--set-method", "m"}, "quan: --set-method requires --group"},
         {"answer without dialog", {"quan", l, "--dialog-answer", "a"},
          "quan: --dialog-answer requires --choose-dump-file"},
