@@ -6,14 +6,9 @@
 #include "platform/Profile.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstring>
-#include <fcntl.h>
 #include <limits>
-#include <unistd.h>
 
 namespace tessaly
 {
@@ -25,13 +20,12 @@ constexpr double kNoLimit = std::numeric_limits<double>::infinity();
 // engine's ramp arithmetic needs.
 constexpr double kMaxRampValue = 200.0;
 
-// The values of one key that a run can use: from min (or above it, when aboveMin) to max.
+// The values of one key that a run can use: from min to max.
 struct Range
 {
     const char* key;
     double min;
     double max;
-    bool aboveMin = false;
 };
 
 // In the method file's key order. The acquisition times, the fragment size and the loss masses
@@ -100,8 +94,8 @@ std::string outside(const Range& range, double value)
     // Written so that a NaN, which no comparison finds out of range, is refused first.
     if (!std::isfinite(value))
         return "not a finite number";
-    if (range.aboveMin ? !(value > range.min) : value < range.min)
-        return (range.aboveMin ? "not above " : "below ") + numberText(range.min);
+    if (value < range.min)
+        return "below " + numberText(range.min);
     if (value > range.max)
         return "above " + numberText(range.max);
     return "";
@@ -169,11 +163,5 @@ void requireUsableMethod(const std::string& hostMethod, const CBrenmoOptions& op
         joined += (joined.empty() ? "" : "; ") + finding;
     if (!joined.empty())
         throw BadInput(joined);
-}
-
-void requireMethodFile(const std::string& path)
-{
-    // The profile reader takes a file it cannot read for an empty one; say why instead.
-    requireReadableFile(path);
 }
 } // namespace tessaly

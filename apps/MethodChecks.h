@@ -25,7 +25,7 @@ std::vector<std::string> checkMethodRanges(const CBrenmoOptions& options, const 
 /// True when the method file at hostMethod (a host path) gives none of the method's keys a value,
 /// so that reading it gives the defaults throughout: an empty or missing file, binary data, a web
 /// page, another program's INI file, a method section whose keys are all empty. A file the
-/// driver may not read also holds none; callers refuse that first (requireMethodFile).
+/// driver may not read also holds none; callers refuse that first (requireReadableFile).
 bool holdsNoMethodKey(const std::string& hostMethod);
 
 /// The finding about a method file that holds none of the method's keys:
@@ -37,8 +37,4 @@ std::string noMethodKeyFinding(const std::string& methodName);
 /// ranges (checkMethodRanges' findings joined by "; "). What a run and an optimisation step call
 /// once the method is read.
 void requireUsableMethod(const std::string& hostMethod, const CBrenmoOptions& options, const std::string& methodName);
-
-/// Throws BadInput unless path names an existing regular file that the driver may read: a method
-/// it cannot read would read as the defaults without a word.
-void requireMethodFile(const std::string& path);
 } // namespace tessaly

@@ -39,7 +39,7 @@ std::string valueText(const method::MethodFileKey& key, const CBrenmoOptions& op
 
 int show(const std::string& file, std::ostream& out)
 {
-    requireMethodFile(file);
+    requireReadableFile(file);
     const std::string hostFile = asHostPath(file);
     // A file that is no method reads as the defaults; the values are still shown, but not silently.
     if (holdsNoMethodKey(hostFile))
@@ -88,7 +88,7 @@ struct SetArguments
 
 int set(const SetArguments& a, std::ostream& out)
 {
-    requireMethodFile(a.file);
+    requireReadableFile(a.file);
     const CString file = asHostPath(a.file).c_str();
 
     // Every change is checked on a copy before the file is touched, so bad input writes nothing;
@@ -135,7 +135,7 @@ std::string projectHostPath(const std::string& posixDirectory)
 // out of the range a run can use (bad input, exit status 2).
 int validate(const ValidateArguments& a, std::ostream& out)
 {
-    requireMethodFile(a.method);
+    requireReadableFile(a.method);
     requireDirectory(a.project);
     CBrenmoOptions options;
     const CString method = asHostPath(a.method).c_str();
@@ -159,7 +159,7 @@ int validate(const ValidateArguments& a, std::ostream& out)
 
 int move(const ValidateArguments& a, std::ostream& out)
 {
-    requireMethodFile(a.method);
+    requireReadableFile(a.method);
     requireDirectory(a.project);
     const CString method = asHostPath(a.method).c_str();
     CBrenmoOptions options;

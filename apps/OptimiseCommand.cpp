@@ -50,7 +50,7 @@ void printRecord(const tag_SCAN_PARAMS& p, std::ostream& out)
 int optimise(const OptimiseOptions& o, std::ostream& out)
 {
     requireDirectory(o.raw);
-    requireMethodFile(o.method);
+    requireReadableFile(o.method);
     const std::string rawHost = asHostPath(o.raw);
     const std::string methodHost = asHostPath(o.method);
     CBrenmoOptions options;

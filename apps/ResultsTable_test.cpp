@@ -20,15 +20,12 @@ TEST(ResultsTable, WritesFormulaNamesAsTextThatReadsBackAsTheName)
         std::string compound;
         std::string cell; // as written
     };
+    // Which cells are guarded is the guard's own test (SafeText); here, that the writer guards the
+    // name and the reader gives it back, also one that already looks guarded.
     const Case cases[] = {
-        {"hyperlink", "=HYPERLINK(\"http://x\",\"y\")", "'=HYPERLINK(\"http://x\",\"y\")"},
-        {"dde", "+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0"},
-        {"at", "@SUM(1+1)", "'@SUM(1+1)"},
-        {"arithmetic", "-2+3", "'-2+3"},
+        {"formula", "=HYPERLINK(\"http://x\",\"y\")", "'=HYPERLINK(\"http://x\",\"y\")"},
         {"a number stays a number", "-5", "-5"},
         {"already marked", "'=X", "''=X"},
-        {"apostrophe without a leader", "'Quoted'", "'Quoted'"},
-        {"plain", "Caffeine", "Caffeine"},
     };
     for (const Case& c : cases)
     {

@@ -38,7 +38,6 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
-#include <sstream>
 #include <unistd.h>
 
 namespace tessaly

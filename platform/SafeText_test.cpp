@@ -77,31 +77,6 @@ TEST(SafeText, NeutralisesFormulaCellsKeepsNumbersAndRoundTrips)
     }
 }
 
-// What a person typed in a spreadsheet reads as the text the spreadsheet shows.
-TEST(SafeText, RestoresCellsAPersonMarked)
-{
-    struct Case
-    {
-        const char* name;
-        std::string cell;
-        std::string read;
-    };
-    const Case cases[] = {
-        {"formula", "'=x", "=x"},
-        {"number", "'-5", "-5"},
-        {"tab", "'\tx", "\tx"},
-        {"apostrophe text", "'abc", "'abc"},
-        {"apostrophe only", "'", "'"},
-        {"unmarked", "=x", "=x"},
-        {"empty", "", ""},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(platform::restoredCell(c.cell), c.read);
-    }
-}
-
 TEST(SafeText, PrintableTextBlanksControlsAndKeepsUtf8)
 {
     // U+2013 and U+1F600 carry the continuation bytes 0x80 and 0x9F, which alone would be C1.

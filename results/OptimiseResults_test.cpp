@@ -80,7 +80,6 @@ TEST(OptimiseResults, NamesAreShownAsTextWithoutControlCharacters)
     };
     const Case cases[] = {
         {"formula", "=HYPERLINK(\"http://x\",\"y\")", "'=HYPERLINK(\"http://x\",\"y\") Not Required In This Analysis"},
-        {"dde", "+cmd|' /C calc'!A0", "'+cmd|' /C calc'!A0 Not Required In This Analysis"},
         {"number", "-5", "-5         Not Required In This Analysis"},
         {"escape sequences", "\x1b[2JX\x9b[1m", " [2JX [1m  Not Required In This Analysis"},
         {"line break then formula", "\n=1+1", " =1+1      Not Required In This Analysis"},
