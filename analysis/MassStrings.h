@@ -1,10 +1,11 @@
 // Compound masses from the host's compound-list texts, the check of a mass against the
-// instrument's range, the length of a voltage or energy ramp, and the scan-timing constants the
-// host reads.
+// instrument's range, and the scan-timing constants the host reads. The length of a ramp
+// (CalcNSteps) comes with it for the callers that have always found it here.
 #pragma once
 
-#include "analysis/ScanParams.h"
+#include "method/ScanParams.h"
 #include "method/BrenmoOptions.h"
+#include "method/RampSteps.h"
 #include "platform/CString.h"
 #include "platform/Export.h"
 
@@ -25,8 +26,3 @@ BRENMO_API double ConvertStringToMass(const CString& text);
 /// stop message (TessalyMessageBox, caption "Tessaly") and returns 0. Without an instrument in
 /// opts there is no usable range: every mass is refused, with an upper bound of -50.0.
 BRENMO_API int CheckScanMasses(const CBrenmoOptions& opts, const tag_SCAN_PARAMS& params);
-
-/// Points of a ramp from start to end in steps of step, the last one at or past end: 10 to 50 by 6
-/// is 8, by 10 is 5; a zero step gives 1; end below start gives the truncated count plus one (10 to
-/// 0 by 5 is -1). A count past what an int holds is clamped; NaN arguments give 1.
-BRENMO_API int CalcNSteps(double start, double end, double step);

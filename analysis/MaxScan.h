@@ -3,7 +3,7 @@
 // background-subtracted spectrum across each function's chromatographic peak (or its apex scan).
 #pragma once
 
-#include "analysis/ScanParams.h"
+#include "method/ScanParams.h"
 #include "host/host.h"
 #include "method/BrenmoOptions.h"
 #include "platform/Collections.h"

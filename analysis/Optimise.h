@@ -4,7 +4,7 @@
 // the same fields without data.
 #pragma once
 
-#include "analysis/ScanParams.h"
+#include "method/ScanParams.h"
 #include "method/BrenmoOptions.h"
 #include "platform/CString.h"
 #include "platform/Export.h"

@@ -1,7 +1,7 @@
 // tessaly final: the final quan method of one sample group, made from the results table of an
 // earlier run, so final methods can be made again without acquiring the compounds again.
 #include "analysis/MaxScan.h"
-#include "analysis/ScanParams.h"
+#include "method/ScanParams.h"
 #include "apps/Commands.h"
 #include "apps/WorkFolder.h"
 #include "apps/ResultsTable.h"

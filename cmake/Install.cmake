@@ -13,13 +13,13 @@ set(BRENMO_DATADIR ${CMAKE_INSTALL_DATADIR}/brenmo)
 # Nothing else is installed, so a header of this list that includes one outside it breaks the
 # consumer test, which compiles each installed header on its own.
 set(BRENMO_PUBLIC_HEADERS
-    analysis/MassStrings.h analysis/MaxScan.h analysis/Optimise.h analysis/ScanParams.h
+    analysis/MassStrings.h analysis/MaxScan.h analysis/Optimise.h analysis/ScanParams.h method/ScanParams.h
     chemistry/Adduct.h chemistry/AdductGroup.h
     fileutil/FileUtil.h
     groups/Group.h groups/GroupItem.h groups/GroupItemList.h groups/IntList.h groups/QuanState.h
     host/HostRecords.h host/host.h
     kelvane/KelvaneHost.h kelvane/SimulatedInstrument.h
-    method/BrenmoOptions.h method/IonMode.h method/TessalyOptionsSheet.h
+    method/BrenmoOptions.h method/IonMode.h method/TessalyOptionsSheet.h method/RampSteps.h
     methodgen/FinalQuanMethods.h methodgen/MasterMethod.h methodgen/MethodNames.h
     methodgen/MethodRecord.h methodgen/Stage1QuanMethod.h methodgen/TuneSwitching.h
     platform/CString.h platform/Collections.h platform/DataExchange.h platform/Dialog.h

@@ -3,7 +3,7 @@
 // narrows each compound's window to the peak the host found for it.
 #pragma once
 
-#include "analysis/ScanParams.h"
+#include "method/ScanParams.h"
 #include "host/host.h"
 #include "method/BrenmoOptions.h"
 #include "platform/CString.h"

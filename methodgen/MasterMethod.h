@@ -3,7 +3,7 @@
 // they do nothing and report success.
 #pragma once
 
-#include "analysis/ScanParams.h"
+#include "method/ScanParams.h"
 #include "host/host.h"
 #include "method/BrenmoOptions.h"
 #include "platform/CString.h"

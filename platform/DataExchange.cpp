@@ -145,11 +145,6 @@ void exchangeReal(CDataExchange* pDX, int nIDC, double& value, int digits, doubl
 }
 } // namespace
 
-CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
-    : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)
-{
-}
-
 HWND CDataExchange::PrepareCtrl(int nIDC)
 {
     CWnd* control = m_pDlgWnd ? m_pDlgWnd->GetDlgItem(nIDC) : nullptr;

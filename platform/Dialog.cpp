@@ -313,6 +313,13 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
     return PostMessageA(hwnd_, message, wParam, lParam);
 }
 
+// A window makes the exchange that its UpdateData runs, so the exchange is built here: the
+// routines of DataExchange.cpp work a window's controls, and the window never calls them.
+CDataExchange::CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
+    : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd)
+{
+}
+
 BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
 {
     CDataExchange dx(this, bSaveAndValidate);

@@ -2,7 +2,7 @@
 // which transition and settings it will use, dumped whole to a fixed file a person can watch.
 #pragma once
 
-#include "analysis/ScanParams.h"
+#include "method/ScanParams.h"
 #include "platform/CString.h"
 #include "platform/Collections.h"
 #include "platform/Export.h"

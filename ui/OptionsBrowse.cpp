@@ -133,15 +133,14 @@ CString shownName(const CString& path, NameShown shown)
     return text;
 }
 
-void browseInto(CPropertyPage& page, CTessalyOptionsSheet& sheet, CString& field, PathDialog kind, int box,
-                NameShown shown)
+bool browseInto(CPropertyPage& page, CString& field, PathDialog kind, int box, NameShown shown)
 {
     const CString start = field.IsEmpty() ? systemListPath(systemListKey(kind)) : field;
     CString chosen;
     if (!choosePath(page, kind, start, chosen) || chosen == field)
-        return;
+        return false;
     field = chosen;
     page.SetDlgItemText(box, shownName(field, shown));
-    sheet.SetModified();
+    return true;
 }
 } // namespace ui::detail

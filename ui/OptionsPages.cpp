@@ -2,7 +2,7 @@
 // that follow the MS/MSMS choice, the polarity and the user adduct ticks, and the Browse buttons.
 #include "ui/OptionsPages.h"
 
-#include "analysis/MassStrings.h"
+#include "method/RampSteps.h"
 #include "platform/UserInterface.h"
 #include "ui/OptionsPagesDetail.h"
 
@@ -10,13 +10,20 @@
 #include <initializer_list>
 #include <iterator>
 
-using ui::detail::browseInto;
 using ui::detail::NameShown;
 using ui::detail::PathDialog;
 using ui::detail::shownName;
 
 namespace
 {
+// A Browse button of a page: a changed choice marks the method modified.
+void browse(CPropertyPage& page, CTessalyOptionsSheet& sheet, CString& field, PathDialog kind, int box,
+            NameShown shown)
+{
+    if (ui::detail::browseInto(page, field, kind, box, shown))
+        sheet.SetModified();
+}
+
 
 // Ramps: values from 0 to 200, and from 2 to 8 points unless the step lies within the span / 7
 // (rounded up) and the span.
@@ -264,13 +271,13 @@ const AFX_MSGMAP_ENTRY* CTessalyOptionsPage1::GetMessageMap() const
 
 void CTessalyOptionsPage1::OnBrowseParent()
 {
-    browseInto(*this, *m_pSheet, m_strQuanMethodParent, PathDialog::kQuanMethod, ui::optimisation::kParentName,
+    browse(*this, *m_pSheet, m_strQuanMethodParent, PathDialog::kQuanMethod, ui::optimisation::kParentName,
                NameShown::kTitle);
 }
 
 void CTessalyOptionsPage1::OnBrowseDaughter()
 {
-    browseInto(*this, *m_pSheet, m_strQuanMethodDaughter, PathDialog::kQuanMethod, ui::optimisation::kDaughterName,
+    browse(*this, *m_pSheet, m_strQuanMethodDaughter, PathDialog::kQuanMethod, ui::optimisation::kDaughterName,
                NameShown::kTitle);
 }
 
@@ -380,18 +387,18 @@ const AFX_MSGMAP_ENTRY* CTessalyOptionsPage3::GetMessageMap() const
 
 void CTessalyOptionsPage3::OnBrowseParent()
 {
-    browseInto(*this, *m_pSheet, m_strParentTuneFile, PathDialog::kTuneFile, ui::tune::kParentName, NameShown::kTitle);
+    browse(*this, *m_pSheet, m_strParentTuneFile, PathDialog::kTuneFile, ui::tune::kParentName, NameShown::kTitle);
 }
 
 void CTessalyOptionsPage3::OnBrowseDaughter()
 {
-    browseInto(*this, *m_pSheet, m_strDaughterTuneFile, PathDialog::kTuneFile, ui::tune::kDaughterName,
+    browse(*this, *m_pSheet, m_strDaughterTuneFile, PathDialog::kTuneFile, ui::tune::kDaughterName,
                NameShown::kTitle);
 }
 
 void CTessalyOptionsPage3::OnBrowseAcquisition()
 {
-    browseInto(*this, *m_pSheet, m_strAcquisitionTuneFile, PathDialog::kTuneFile, ui::tune::kAcquisitionName,
+    browse(*this, *m_pSheet, m_strAcquisitionTuneFile, PathDialog::kTuneFile, ui::tune::kAcquisitionName,
                NameShown::kTitle);
 }
 
@@ -684,25 +691,25 @@ const AFX_MSGMAP_ENTRY* CTessalyOptionsPage5::GetMessageMap() const
 
 void CTessalyOptionsPage5::OnBrowseStage1()
 {
-    browseInto(*this, *m_pSheet, m_strStage1LCMethod, PathDialog::kInletMethod, ui::inlets::kStage1Name,
+    browse(*this, *m_pSheet, m_strStage1LCMethod, PathDialog::kInletMethod, ui::inlets::kStage1Name,
                NameShown::kNameAndExtension);
 }
 
 void CTessalyOptionsPage5::OnBrowseStage2()
 {
-    browseInto(*this, *m_pSheet, m_strStage2LCMethod, PathDialog::kInletMethod, ui::inlets::kStage2Name,
+    browse(*this, *m_pSheet, m_strStage2LCMethod, PathDialog::kInletMethod, ui::inlets::kStage2Name,
                NameShown::kNameAndExtension);
 }
 
 void CTessalyOptionsPage5::OnBrowseLoop()
 {
-    browseInto(*this, *m_pSheet, m_strLoopLCMethod, PathDialog::kInletMethod, ui::inlets::kLoopName,
+    browse(*this, *m_pSheet, m_strLoopLCMethod, PathDialog::kInletMethod, ui::inlets::kLoopName,
                NameShown::kNameAndExtension);
 }
 
 void CTessalyOptionsPage5::OnBrowseColumn()
 {
-    browseInto(*this, *m_pSheet, m_strColumnLCMethod, PathDialog::kInletMethod, ui::inlets::kColumnName,
+    browse(*this, *m_pSheet, m_strColumnLCMethod, PathDialog::kInletMethod, ui::inlets::kColumnName,
                NameShown::kNameAndExtension);
 }
 
@@ -868,4 +875,44 @@ void CTessalyOptionsPage7::OnUseMux()
 void CTessalyOptionsPage7::OnMarkModified()
 {
     m_pSheet->SetModified();
+}
+
+// --- What the pages ask of their sheet ----------------------------------------------------------
+// Defined beside the pages that call them, so the sheet depends on its pages and never the other
+// way round.
+
+void CTessalyOptionsSheet::SetModified()
+{
+    if (m_bModified)
+        return;
+    m_bModified = 1;
+    SetFile(m_strFile, 1);
+}
+
+void CTessalyOptionsSheet::SetMSMode(int bMSMS)
+{
+    if (bMSMS)
+        AddPage(m_pLossesPage);
+    else
+        RemovePage(m_pLossesPage);
+    m_pTunePage->SetMSMS(bMSMS);
+}
+
+void CTessalyOptionsSheet::SetIonMode(tag_IONMODEOPT eIonModeOpt)
+{
+    m_pAdductsPage->SetGroups(eIonModeOpt != IONMODEOPT_NEGATIVE ? 1 : 0, eIonModeOpt != IONMODEOPT_POSITIVE ? 1 : 0);
+}
+
+void CTessalyOptionsSheet::SetFile(const CString& strFile, int bModified)
+{
+    CString title = m_strTitle;
+    if (strFile.IsEmpty())
+        title += " Untitled*";
+    else
+    {
+        title += " " + shownName(strFile, NameShown::kNameAndExtension);
+        if (bModified)
+            title += "*";
+    }
+    SetWindowText(title);
 }

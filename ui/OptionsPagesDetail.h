@@ -5,7 +5,6 @@
 #include "platform/CString.h"
 
 class CPropertyPage;
-class CTessalyOptionsSheet;
 
 namespace ui::detail
 {
@@ -27,8 +26,7 @@ enum class PathDialog
 CString shownName(const CString& path, NameShown shown);
 
 /// A Browse button: lets the user choose a file for field, starting at the field's path or, when
-/// it is empty, at the host's directory for that kind of file; shows the choice in box and marks
-/// the method modified when it changed. A cancelled dialog leaves the field as it was.
-void browseInto(CPropertyPage& page, CTessalyOptionsSheet& sheet, CString& field, PathDialog kind, int box,
-                NameShown shown);
+/// it is empty, at the host's directory for that kind of file, and shows the choice in box.
+/// Returns true when the field changed; a cancelled dialog leaves the field as it was.
+bool browseInto(CPropertyPage& page, CString& field, PathDialog kind, int box, NameShown shown);
 } // namespace ui::detail

@@ -18,14 +18,6 @@ constexpr int kShorterBy = 15;
 
 constexpr const char* kSavePrompt = "The current file has been modified\nDo you wish to save the changes?";
 
-CString nameAndExtension(const CString& path)
-{
-    char name[_MAX_FNAME] = {};
-    char extension[_MAX_EXT] = {};
-    _splitpath(path, nullptr, nullptr, name, extension);
-    return CString(name) + extension;
-}
-
 // Copies an enumeration through the int form of SetAndCheckModified, which serves them all.
 template <class Enumeration>
 void setEnumeration(CTessalyOptionsSheet& sheet, Enumeration& destination, Enumeration source)
@@ -265,28 +257,6 @@ void CTessalyOptionsSheet::SetAndCheckModified(CLosses& destination, const CLoss
     destination = source;
 }
 
-void CTessalyOptionsSheet::SetModified()
-{
-    if (m_bModified)
-        return;
-    m_bModified = 1;
-    SetFile(m_strFile, 1);
-}
-
-void CTessalyOptionsSheet::SetMSMode(int bMSMS)
-{
-    if (bMSMS)
-        AddPage(m_pLossesPage);
-    else
-        RemovePage(m_pLossesPage);
-    m_pTunePage->SetMSMS(bMSMS);
-}
-
-void CTessalyOptionsSheet::SetIonMode(tag_IONMODEOPT eIonModeOpt)
-{
-    m_pAdductsPage->SetGroups(eIonModeOpt != IONMODEOPT_NEGATIVE ? 1 : 0, eIonModeOpt != IONMODEOPT_POSITIVE ? 1 : 0);
-}
-
 int CTessalyOptionsSheet::Open(const CString& strFile)
 {
     if (strFile.IsEmpty())
@@ -315,20 +285,6 @@ int CTessalyOptionsSheet::Save()
     m_bModified = 0;
     SetFile(m_strFile, 0);
     return 1;
-}
-
-void CTessalyOptionsSheet::SetFile(const CString& strFile, int bModified)
-{
-    CString title = m_strTitle;
-    if (strFile.IsEmpty())
-        title += " Untitled*";
-    else
-    {
-        title += " " + nameAndExtension(strFile);
-        if (bModified)
-            title += "*";
-    }
-    SetWindowText(title);
 }
 
 BOOL CTessalyOptionsSheet::OnInitDialog()

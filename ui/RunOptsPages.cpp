@@ -33,11 +33,6 @@ bool sameTexts(const tag_HXFILE& a, const tag_HXFILE& b)
 
 namespace ui::detail
 {
-tag_SELECT_DATATYPE defaultListType()
-{
-    return {"Kelvane 3.x (*.SPL)|*.spl|", "spl", 1, "", ""};
-}
-
 CString fileNameAndExtension(const CString& path)
 {
     // _splitpath cuts each part to its buffer, so a path of any length is shown safely.

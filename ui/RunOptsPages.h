@@ -98,8 +98,6 @@ enum QuantifyRight : int
 
 namespace detail
 {
-/// The sample-list data type that a list starts with: the host's ".spl" database type.
-tag_SELECT_DATATYPE defaultListType();
 /// The name and extension of path, as a path box shows it ("abc.tym" for C:\x\abc.tym).
 CString fileNameAndExtension(const CString& path);
 /// Shows the name and extension of path in control id when pDX shows fields; path boxes are never

@@ -1,7 +1,14 @@
 #include "ui/SelectSampleList.h"
 
 #include "platform/FileDialog.h"
-#include "ui/RunOptsPages.h"
+
+namespace ui::detail
+{
+tag_SELECT_DATATYPE defaultListType()
+{
+    return {"Kelvane 3.x (*.SPL)|*.spl|", "spl", 1, "", ""};
+}
+} // namespace ui::detail
 
 int SelectSampleList(CWnd* pRefresh, CString& path, tag_SELECT_DATATYPE& type, const CString& title)
 {

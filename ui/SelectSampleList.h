@@ -13,3 +13,9 @@
 /// given) shows its fields again. Returns 0, with path and type unchanged, when the dialog was
 /// cancelled or failed.
 int SelectSampleList(CWnd* pRefresh, CString& path, tag_SELECT_DATATYPE& type, const CString& title);
+
+namespace ui::detail
+{
+/// The sample-list data type that a list starts with: the host's ".spl" database type.
+tag_SELECT_DATATYPE defaultListType();
+} // namespace ui::detail
