@@ -1,7 +1,7 @@
 // tessaly method ...: showing and editing optimisation method files, checking a method and its
 // run options against a project before a run, and moving a method's files into another project.
 #include "apps/Commands.h"
-#include "apps/MethodChecks.h"
+#include "run/MethodChecks.h"
 #include "host/host.h"
 #include "method/MethodFileKeys.h"
 #include "method/TessalyOptionsSheet.h"

@@ -1,7 +1,7 @@
 // tessaly methoddb ...: quan method databases as the host sees them, and the stage-1 quan method
 // the engine writes into one.
 #include "apps/Commands.h"
-#include "apps/WorkFolder.h"
+#include "run/WorkFolder.h"
 #include "kelvane/KelvaneHost.h"
 #include "kelvane/MethodDatabase.h"
 #include "method/BrenmoOptions.h"

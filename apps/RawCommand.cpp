@@ -1,6 +1,6 @@
 // tessaly raw ...: what a raw-data directory holds, as the host's raw-data library reads it.
 #include "apps/Commands.h"
-#include "kelvane/RawData.h"
+#include "instrument/RawData.h"
 #include "platform/WinPath.h"
 
 #include <memory>
@@ -24,16 +24,16 @@ int show(const std::string& raw, std::ostream& out)
 {
     requireDirectory(raw);
     const std::string posix = platform::toPosixPath(asHostPath(raw));
-    kelvane::RawData data;
+    instrument::RawData data;
     std::string error;
-    if (!kelvane::readRawData(posix, data, error))
+    if (!instrument::readRawData(posix, data, error))
         throw BadInput(error);
     out << "Function\tScans\tType\tCone Voltage\tCollision Energy\n";
-    for (const kelvane::RawFunction& function : data.functions)
+    for (const instrument::RawFunction& function : data.functions)
     {
         if (function.scans.empty())
             continue;
-        const kelvane::RawScan& first = function.scans.front();
+        const instrument::RawScan& first = function.scans.front();
         const bool product = first.msLevel > 1;
         out << function.number << '\t' << function.scans.size() << '\t' << (product ? "MS/MS" : "MS") << '\t'
             << (product ? "-" : number(first.coneVoltage)) << '\t'

@@ -8,17 +8,17 @@ namespace tessaly
 {
 namespace
 {
-void printTune(const std::string& hostPath, const kelvane::TuneSettings& tune, std::ostream& out)
+void printTune(const std::string& hostPath, const instrument::TuneSettings& tune, std::ostream& out)
 {
-    out << "Tune File=" << hostPath << '\n' << kelvane::formatTune(tune);
+    out << "Tune File=" << hostPath << '\n' << instrument::formatTune(tune);
 }
 
 // The tune file's settings; throws BadInput when it is missing or not a tune file.
-kelvane::TuneSettings readTune(const std::string& file, const std::string& hostPath)
+instrument::TuneSettings readTune(const std::string& file, const std::string& hostPath)
 {
     requireFile(file);
     std::string error;
-    const auto tune = kelvane::readTuneFile(hostPath, &error);
+    const auto tune = instrument::readTuneFile(hostPath, &error);
     if (!tune)
         throw BadInput(error);
     return *tune;
@@ -28,7 +28,7 @@ int show(const std::string& file, std::ostream& out)
 {
     if (file.empty())
     {
-        const kelvane::SimulatedInstrument& instrument = standIn().instrument();
+        const instrument::SimulatedInstrument& instrument = standIn().instrument();
         if (!instrument.Tune())
             out << "No tune is loaded\n";
         else
@@ -44,13 +44,13 @@ int load(const std::string& file, std::ostream& out)
 {
     const std::string hostPath = asHostPath(file);
     readTune(file, hostPath);
-    kelvane::SimulatedInstrument& instrument = standIn().instrument();
+    instrument::SimulatedInstrument& instrument = standIn().instrument();
     if (!instrument.LoadTune(0, hostPath.c_str(), 0) || !instrument.Tune())
         throw Failure(file + ": the instrument did not load the tune");
     // Each run of the driver is a session of its own: a tune that is not recorded is gone at exit.
     if (!instrument.TuneRecorded())
         throw Failure(file + ": the tune was loaded but could not be recorded for later commands (" +
-                      std::string(kelvane::SimulatedInstrument::kConfigurationFile) + " cannot be written)");
+                      std::string(instrument::SimulatedInstrument::kConfigurationFile) + " cannot be written)");
     printTune(instrument.TunePath(), *instrument.Tune(), out);
     return kOk;
 }

@@ -18,7 +18,7 @@ set(BRENMO_PUBLIC_HEADERS
     fileutil/FileUtil.h
     groups/Group.h groups/GroupItem.h groups/GroupItemList.h groups/IntList.h groups/QuanState.h
     host/HostRecords.h host/host.h
-    kelvane/KelvaneHost.h kelvane/SimulatedInstrument.h
+    kelvane/KelvaneHost.h instrument/SimulatedInstrument.h
     method/BrenmoOptions.h method/IonMode.h method/TessalyOptionsSheet.h method/RampSteps.h
     methodgen/FinalQuanMethods.h methodgen/MasterMethod.h methodgen/MethodNames.h
     methodgen/MethodRecord.h methodgen/Stage1QuanMethod.h methodgen/TuneSwitching.h

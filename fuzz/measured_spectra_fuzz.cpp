@@ -2,7 +2,7 @@
 // always hold: a refused file says where and why; a read one has ascending energies, one value per
 // energy in every curve, finite values that are not negative, products in ascending m/z below the
 // precursor, and curves that stay finite and within their measured range at any energy.
-#include "kelvane/MeasuredSpectra.h"
+#include "instrument/MeasuredSpectra.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,7 +19,7 @@ void check(bool condition, const char* what)
         std::fprintf(stderr, "invariant violated: %s\n", what), std::abort();
 }
 
-void checkCurve(const kelvane::MeasuredSeries& series, const std::vector<double>& curve)
+void checkCurve(const instrument::MeasuredSeries& series, const std::vector<double>& curve)
 {
     check(curve.size() == series.energies.size(), "a curve without one value per energy");
     double most = 0.0;
@@ -39,9 +39,9 @@ void checkCurve(const kelvane::MeasuredSeries& series, const std::vector<double>
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    kelvane::MeasuredSeries series;
+    instrument::MeasuredSeries series;
     std::string error;
-    if (!kelvane::parseMeasuredSeries(text, "F.tsv", series, error))
+    if (!instrument::parseMeasuredSeries(text, "F.tsv", series, error))
     {
         check(error.rfind("F.tsv:", 0) == 0 && error.find('\n') == std::string::npos,
               "a refusal without the file or on more than one line");

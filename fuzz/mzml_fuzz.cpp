@@ -4,7 +4,7 @@
 // the same, and each function's first scan and a combined spectrum go through the host's handles
 // (lock, read, unlock, release) with the points the data holds. Nothing may crash or leak.
 #include "kelvane/KelvaneHost.h"
-#include "kelvane/RawData.h"
+#include "instrument/RawData.h"
 #include "platform/WinPath.h"
 #include "testing/TempDir.h"
 
@@ -22,7 +22,7 @@ void check(bool condition, const char* what)
         std::fprintf(stderr, "invariant violated: %s\n", what), std::abort();
 }
 
-bool sameData(const kelvane::RawData& a, const kelvane::RawData& b)
+bool sameData(const instrument::RawData& a, const instrument::RawData& b)
 {
     if (a.functions.size() != b.functions.size())
         return false;
@@ -80,9 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream(raw + "/Fuzz.mzML", std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 
-    kelvane::RawData read;
+    instrument::RawData read;
     std::string error;
-    if (!kelvane::readRawData(raw, read, error))
+    if (!instrument::readRawData(raw, read, error))
     {
         check(read.functions.empty() && !error.empty() && error.find('\n') == std::string::npos,
               "failed read left data or no one-line reason");
@@ -99,8 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   "scan misnumbered or arrays of unequal length");
     }
     std::filesystem::remove_all(copy);
-    kelvane::RawData again;
-    check(kelvane::writeRawData(copy, read, error) && kelvane::readRawData(copy, again, error) && sameData(read, again),
+    instrument::RawData again;
+    check(instrument::writeRawData(copy, read, error) && instrument::readRawData(copy, again, error) && sameData(read, again),
           "data read does not write and read back the same");
 
     // A fresh host each time: its cache must not serve the previous input's data.

@@ -1,7 +1,7 @@
 // libFuzzer target: reads arbitrary bytes as a results table and checks what must always hold: a
 // refusal is one line that says where, an accepted table has one line number per row, in order,
 // and the table written back (with and without the at_edge column) reads back as the same rows.
-#include "apps/ResultsTable.h"
+#include "run/ResultsTable.h"
 
 #include <cstdint>
 #include <cstdio>

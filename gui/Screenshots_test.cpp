@@ -138,37 +138,25 @@ TEST_F(Screenshots, MethodEditorPagesAndMenu)
         const std::vector<std::string> expected = {"TY_OPTIMISATION", "TY_ACQUIRE", "TY_TUNE", "TY_ADDUCTS",
                                                    "TY_LOSS",         "TY_INLETS",  "TY_MUX"};
         EXPECT_EQ(renderPages(sheet, window), expected) << "two simultaneous samples give the MUX page, last";
-        ASSERT_EQ(window.tabBar()->count(), 7);
         EXPECT_EQ(window.tabBar()->tabText(6).toStdString(), "MUX");
 
+        // The File menu as "text|status tip" per item, "-" for a separator; shortcuts are shown, not bound.
         const QMenuBar* bar = window.shownMenuBar();
         ASSERT_NE(bar, nullptr);
         ASSERT_EQ(bar->actions().size(), 1);
-        EXPECT_EQ(bar->actions()[0]->text().toStdString(), "&File");
         QMenu* file = bar->actions()[0]->menu();
         ASSERT_NE(file, nullptr);
-        const struct
+        std::string items = bar->actions()[0]->text().toStdString();
+        for (const QAction* action : file->actions())
         {
-            const char* text;
-            const char* status;
-        } items[] = {
-            {"&New\tCtrl+N", "Create a new Tessaly method"},
-            {"&Open...\tCtrl+O", "Open an existing Tessaly method"},
-            {"&Save\tCtrl+S", "Save the active Tessaly method"},
-            {"Save &As...\tCtrl+A", "Save the active Tessaly method with a new name"},
-            {"", ""},
-            {"E&xit\tCtrl+X", "Exit Tessaly Method Editor"},
-        };
-        const QList<QAction*> actions = file->actions();
-        ASSERT_EQ(actions.size(), static_cast<qsizetype>(std::size(items)));
-        for (qsizetype i = 0; i < actions.size(); ++i)
-        {
-            SCOPED_TRACE(items[i].text);
-            EXPECT_EQ(actions[i]->isSeparator(), *items[i].text == '\0');
-            EXPECT_EQ(actions[i]->text().toStdString(), items[i].text);
-            EXPECT_EQ(actions[i]->statusTip().toStdString(), items[i].status);
-            EXPECT_TRUE(actions[i]->shortcut().isEmpty()) << "the shortcut text is shown, not bound";
+            items +=
+                "\n" + (action->isSeparator() ? std::string("-")
+                                              : action->text().toStdString() + "|" + action->statusTip().toStdString());
+            EXPECT_TRUE(action->shortcut().isEmpty()) << action->text().toStdString();
         }
+        EXPECT_EQ(items, "&File\n&New\tCtrl+N|Create a new Tessaly method\n&Open...\tCtrl+O|Open an existing Tessaly "
+                         "method\n&Save\tCtrl+S|Save the active Tessaly method\nSave &As...\tCtrl+A|Save the active "
+                         "Tessaly method with a new name\n-\nE&xit\tCtrl+X|Exit Tessaly Method Editor");
         file->popup(window.mapToGlobal(QPoint(0, 0)));
         EXPECT_TRUE(file->grab().save(QStringLiteral(BRENMO_SCREENSHOTS "/MENU139.png")));
         file->hide();
@@ -187,8 +175,7 @@ TEST_F(Screenshots, RunWizardPages)
         gui::ModelWindow window(wizard);
         window.show();
         EXPECT_EQ(window.tabBar(), nullptr);
-        const std::vector<std::string> expected = {"WIZARDPAGE1", "WIZARDPAGE2", "WIZARDPAGE3"};
-        EXPECT_EQ(renderPages(wizard, window), expected);
+        EXPECT_EQ(renderPages(wizard, window), (std::vector<std::string>{"WIZARDPAGE1", "WIZARDPAGE2", "WIZARDPAGE3"}));
         EXPECT_EQ(window.windowTitle().toStdString(), "Tessaly Wizard:- Quantify Options");
     }
     wizard.DestroyWindow();

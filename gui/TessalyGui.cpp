@@ -91,9 +91,9 @@ void presetRunOptions(const tessaly::RunOptions& run, const std::string& method,
     options.m_strLimsExportFile = tessaly::asHostPath(run.limsFile).c_str();
     options.m_strQuanCalibration = run.calibration.c_str();
     options.m_strBaseQuanMethod = tessaly::asHostPath(run.baseQuanMethod).c_str();
-    options.m_bPreRun = run.preRun && run.preRun->count() > 0 ? 1 : 0;
+    options.m_bPreRun = run.preRunGiven ? 1 : 0;
     options.m_strPreRunProcess = run.preRunProcess.c_str();
-    options.m_bPostRun = run.postRun && run.postRun->count() > 0 ? 1 : 0;
+    options.m_bPostRun = run.postRunGiven ? 1 : 0;
     options.m_strPostRunProcess = run.postRunProcess.c_str();
 }
 

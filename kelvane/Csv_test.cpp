@@ -1,6 +1,7 @@
 #include "kelvane/Csv.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace kelvane
 {
@@ -26,11 +27,7 @@ std::string parsed(std::string_view text)
 // Each text parses to its header and rows, or fails with the message given.
 TEST(Csv, ParsesWhatSpreadsheetsWriteAndWritesBackOnlyTheCellsSet)
 {
-    struct Parse
-    {
-        const char *name, *text, *expected;
-    };
-    const Parse parses[] = {
+    const std::tuple<const char*, const char*, const char*> parses[] = {
         {"plain LF", "A,B\n1,2\n3,4\n", "[A][B];[1][2];[3][4];"},
         {"CRLF, lone CR and no final line end", "A,B\r\n1,2\r3,4", "[A][B];[1][2];[3][4];"},
         {"byte-order mark", "\357\273\277A,B\n1,2\n", "[A][B];[1][2];"},
@@ -43,18 +40,14 @@ TEST(Csv, ParsesWhatSpreadsheetsWriteAndWritesBackOnlyTheCellsSet)
         {"text after closing quote", "A,B\n\"x\"y,2\n", "error: line 2: text after a closing quote"},
         {"too many fields", "A,B\n\"1\n\",2\n1,2,3\n", "error: line 4: 3 fields, but the header names 2"},
     };
-    for (const auto& c : parses)
-        EXPECT_EQ(parsed(c.text), c.expected) << c.name;
+    for (const auto& [name, text, expected] : parses)
+        EXPECT_EQ(parsed(text), expected) << name;
     // A list read from a file and written back changes only the cells set: every other byte stays.
     // csv_fuzz checks over its corpus that an unchanged table writes back byte for byte, and that a
     // cell set to text that must be quoted, or emptied, reads back as set.
-    struct Edit
-    {
-        const char *name, *text;
-        size_t row, column; // row == the number of rows: a row is appended
-        const char *value, *expected; // value null: the rows from row on are dropped
-    };
-    const Edit edits[] = {
+    // The text, the row and column set (a row past the last is appended) to the value (null: the rows
+    // from row on are dropped), and the text written back.
+    const std::tuple<const char*, const char*, size_t, size_t, const char*, const char*> edits[] = {
         {"blank lines and LF", "A,B\n\n1,2\n\n3,4\n", 1, 0, "x", "A,B\n\n1,2\n\nx,4\n"},
         {"CRLF", "A,B\r\n1,2\r\n", 0, 1, "y", "A,B\r\n1,y\r\n"},
         {"mixed line ends, none at the end", "A,B\r\n1,2\n3,4\r5,6", 1, 1, "y", "A,B\r\n1,2\n3,y\r5,6"},
@@ -69,17 +62,17 @@ TEST(Csv, ParsesWhatSpreadsheetsWriteAndWritesBackOnlyTheCellsSet)
         {"appended row to a text of one line", "A", 0, 0, "1", "A\r\n1\r\n"},
         {"dropped rows go with their blank lines", "A\n1\n\n2\n\n3\n", 1, 0, nullptr, "A\n1\n\n"},
     };
-    for (const auto& c : edits)
+    for (const auto& [name, text, row, column, value, expected] : edits)
     {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(name);
         CsvTable table;
         std::string error;
-        ASSERT_TRUE(parseCsv(c.text, table, error)) << error;
-        table.rows.resize(c.value ? std::max(c.row + 1, table.rows.size()) : c.row,
+        ASSERT_TRUE(parseCsv(text, table, error)) << error;
+        table.rows.resize(value ? std::max(row + 1, table.rows.size()) : row,
                           std::vector<std::string>(table.header.size()));
-        if (c.value)
-            table.rows[c.row][c.column] = c.value;
-        EXPECT_EQ(formatCsv(table), c.expected);
+        if (value)
+            table.rows[row][column] = value;
+        EXPECT_EQ(formatCsv(table), expected);
     }
     // A table built in memory is written afresh (csv_fuzz checks that it reads back as it was).
     EXPECT_EQ(formatCsv(CsvTable{{"A"}, {{""}, {" x,\"y\""}}, false, "", {}}), "A\r\n\"\"\r\n\" x,\"\"y\"\"\"\r\n");

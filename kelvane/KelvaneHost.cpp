@@ -340,4 +340,12 @@ void uninstall()
 {
     installedHost().reset();
 }
+
+instrument::SimulatedInstrument& KelvaneHost::instrument()
+{
+    // Made at first use, after install has set the data directory its configuration lives in.
+    if (!instrument_)
+        instrument_ = std::make_unique<instrument::SimulatedInstrument>();
+    return *instrument_;
+}
 } // namespace kelvane

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "host/host.h"
-#include "kelvane/SimulatedInstrument.h"
+#include "instrument/SimulatedInstrument.h"
 
 #include <cstdint>
 #include <map>
@@ -169,7 +169,7 @@ class HOST_API KelvaneHost : public host::Host
 
   public:
     // ---- Method-database library (MethodDatabase.cpp): ".mdb" files are SQLite databases of
-    // method records; and the host instrument interface (SimulatedInstrument.cpp) ----------------
+    // method records; and the host instrument interface (instrument/SimulatedInstrument.cpp) ----
     /// Opens the database the descriptor names (type 15): mode 8 creates it, or empties one of
     /// this host's; mode 20 opens one for writing; mode 17 opens one for reading and sets the
     /// descriptor's record count to the count stored, cut to the records from 1 on that read. A
@@ -197,7 +197,7 @@ class HOST_API KelvaneHost : public host::Host
                           int arg5) override;
     /// The host's one simulated instrument, made at first use; the host places it in the options
     /// record's m_pInstrument.
-    SimulatedInstrument& instrument();
+    instrument::SimulatedInstrument& instrument();
 
     // ---- Isotope model (IsotopeModel.cpp) ---------------------------------------------------
     int CalcIsotopeModel(int arg1, const tag_ISOTOPE_REQUEST& request, tag_ORDERED_CLUST& result) override;
@@ -240,7 +240,7 @@ class HOST_API KelvaneHost : public host::Host
     };
     std::map<std::uint32_t, OpenMethodDatabase> openMethodDatabases_;
     std::uint32_t lastOpenMark_ = 0;
-    std::unique_ptr<SimulatedInstrument> instrument_;
+    std::unique_ptr<instrument::SimulatedInstrument> instrument_;
 
   private:
     int configuredSamples_ = 0; // 0: not set; read the configuration file

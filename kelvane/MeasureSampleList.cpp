@@ -5,7 +5,7 @@
 #include "kelvane/KelvaneHost.h"
 #include "kelvane/PeakDatabase.h"
 #include "kelvane/PeakDetector.h"
-#include "kelvane/RawData.h"
+#include "instrument/RawData.h"
 #include "kelvane/SampleListFiles.h"
 #include "platform/Ascii.h"
 #include "platform/WinPath.h"
@@ -87,7 +87,7 @@ struct Chromatogram
     std::vector<double> intensities;
 };
 
-double signalOf(const RawScan& scan, const Trace& trace)
+double signalOf(const instrument::RawScan& scan, const Trace& trace)
 {
     const double target = trace.kind == Trace::Kind::kTransition ? trace.product : trace.mass;
     double sum = 0.0;
@@ -99,13 +99,13 @@ double signalOf(const RawScan& scan, const Trace& trace)
 }
 
 // The chromatogram of trace in function, cut to the record's range (minutes) when it has one.
-Chromatogram chromatogramOf(const RawFunction& function, const Trace& trace, const tag_METHOD_RECORD& record)
+Chromatogram chromatogramOf(const instrument::RawFunction& function, const Trace& trace, const tag_METHOD_RECORD& record)
 {
     const double from = record.RangeStart();
     const double to = record.RangeEnd();
     const bool ranged = to > from;
     Chromatogram out;
-    for (const RawScan& scan : function.scans)
+    for (const instrument::RawScan& scan : function.scans)
     {
         if (ranged && !(scan.time >= from && scan.time <= to))
             continue;
@@ -140,9 +140,9 @@ PeakSearch searchOf(const tag_METHOD_RECORD& record)
 
 // The peak of method record number (from 1) in data; empty when the record names no function or
 // trace the data holds, or its chromatogram has no peak.
-std::optional<tag_PEAK_RECORD> measureRecord(const RawData& data, const tag_METHOD_RECORD& record, int number)
+std::optional<tag_PEAK_RECORD> measureRecord(const instrument::RawData& data, const tag_METHOD_RECORD& record, int number)
 {
-    const RawFunction* function = data.function(record.FunctionNumber());
+    const instrument::RawFunction* function = data.function(record.FunctionNumber());
     const auto trace = parseMassText(record.MassText().str());
     if (!function || !trace)
         return std::nullopt;
@@ -277,9 +277,9 @@ int KelvaneHost::MeasureSampleList(HWND, const tag_HXFILE& sampleList, int first
         {
             const std::string raw =
                 detail::rawDataPathOf(list[row - 1][fileNameField].GetString().str(), sampleList.Directory().str());
-            RawData data;
+            instrument::RawData data;
             const std::string peaks = raw.empty() ? std::string() : peakDatabasePathFor(*this, raw);
-            if (raw.empty() || peaks.empty() || !readRawData(platform::toPosixPath(raw), data, error))
+            if (raw.empty() || peaks.empty() || !instrument::readRawData(platform::toPosixPath(raw), data, error))
             {
                 if (everyRow)
                     measureError() = posixList + ": row " + std::to_string(row) + ": " +

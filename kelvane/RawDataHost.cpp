@@ -14,10 +14,10 @@ namespace kelvane
 {
 namespace detail
 {
-std::shared_ptr<const RawData> RawDataState::load(const std::string& posixDirectory, std::string& error)
+std::shared_ptr<const instrument::RawData> RawDataState::load(const std::string& posixDirectory, std::string& error)
 {
     std::string file;
-    if (!findRawDataFile(posixDirectory, file, error))
+    if (!instrument::findRawDataFile(posixDirectory, file, error))
         return nullptr;
     struct stat info = {};
     if (::stat(file.c_str(), &info) != 0)
@@ -34,8 +34,8 @@ std::shared_ptr<const RawData> RawDataState::load(const std::string& posixDirect
         cached->second.lastUse = ++uses;
         return cached->second.data;
     }
-    auto data = std::make_shared<RawData>();
-    if (!readMzmlFile(file, *data, error))
+    auto data = std::make_shared<instrument::RawData>();
+    if (!instrument::readMzmlFile(file, *data, error))
     {
         if (cached != cache.end())
             cache.erase(cached);
@@ -86,7 +86,7 @@ SpectrumHandle* RawDataState::find(DMHANDLE handle)
 namespace
 {
 // The scans of a window, as indexes into the function's scans, clipped to them.
-void addWindow(const RawFunction& function, int first, int count, std::vector<const RawScan*>& scans)
+void addWindow(const instrument::RawFunction& function, int first, int count, std::vector<const instrument::RawScan*>& scans)
 {
     const long long last = static_cast<long long>(first) + count - 1;
     const long long from = std::max<long long>(first, 1);
@@ -96,10 +96,10 @@ void addWindow(const RawFunction& function, int first, int count, std::vector<co
 }
 
 // The m/z axis of scans and, per scan, the axis index of each of its points.
-std::vector<double> commonAxis(const std::vector<const RawScan*>& scans, std::vector<std::vector<std::size_t>>& bins)
+std::vector<double> commonAxis(const std::vector<const instrument::RawScan*>& scans, std::vector<std::vector<std::size_t>>& bins)
 {
     bins.assign(scans.size(), {});
-    const bool shared = std::all_of(scans.begin(), scans.end(), [&](const RawScan* s) { return s->mz == scans[0]->mz; });
+    const bool shared = std::all_of(scans.begin(), scans.end(), [&](const instrument::RawScan* s) { return s->mz == scans[0]->mz; });
     if (shared)
     {
         std::vector<double> axis(scans[0]->mz.begin(), scans[0]->mz.end());
@@ -140,10 +140,10 @@ std::vector<double> commonAxis(const std::vector<const RawScan*>& scans, std::ve
 }
 } // namespace
 
-bool combineScans(const RawFunction& function, const CombineWindows& windows, std::vector<float>& mz,
+bool combineScans(const instrument::RawFunction& function, const CombineWindows& windows, std::vector<float>& mz,
                   std::vector<float>& intensity)
 {
-    std::vector<const RawScan*> scans;
+    std::vector<const instrument::RawScan*> scans;
     addWindow(function, windows.peakFirst, windows.peakScans, scans);
     const std::size_t peakScans = scans.size();
     if (peakScans == 0)
@@ -222,7 +222,7 @@ int KelvaneHost::DmRawScansInFunction(const tag_HXRAWFILE& path)
         const std::string directory = rawDirectoryOf(*this, path);
         std::string error;
         const auto data = directory.empty() ? nullptr : rawData_->load(directory, error);
-        const RawFunction* function = data ? data->function(path.FunctionNumber()) : nullptr;
+        const instrument::RawFunction* function = data ? data->function(path.FunctionNumber()) : nullptr;
         return function ? static_cast<int>(function->scans.size()) : 0;
     });
 }
@@ -235,11 +235,11 @@ DMHANDLE KelvaneHost::DmGetHandle(int, int idSize, const tag_RAW_DATA_ID& id, in
         const std::string directory = rawData_->sourceOf(id);
         std::string error;
         const auto data = directory.empty() ? nullptr : rawData_->load(directory, error);
-        const RawFunction* function = data ? data->function(id.FunctionNumber()) : nullptr;
+        const instrument::RawFunction* function = data ? data->function(id.FunctionNumber()) : nullptr;
         const int scan = id.ScanNumber();
         if (!function || scan < 1 || static_cast<std::size_t>(scan) > function->scans.size())
             return 0;
-        const RawScan& read = function->scans[static_cast<std::size_t>(scan) - 1];
+        const instrument::RawScan& read = function->scans[static_cast<std::size_t>(scan) - 1];
         auto spectrum = std::make_unique<detail::SpectrumHandle>();
         spectrum->source = data;
         spectrum->mz = read.mz.data();
@@ -255,7 +255,7 @@ DMHANDLE KelvaneHost::Combine(int, int, tag_HXRAWFILE& source, tag_HXRAWFILE&, c
         const std::string directory = rawDirectoryOf(*this, source);
         std::string error;
         const auto data = directory.empty() ? nullptr : rawData_->load(directory, error);
-        const RawFunction* function = data ? data->function(source.FunctionNumber()) : nullptr;
+        const instrument::RawFunction* function = data ? data->function(source.FunctionNumber()) : nullptr;
         if (!function)
             return 0;
         const detail::CombineWindows windows{params.PeakFirstScan(),        params.PeakScans(),

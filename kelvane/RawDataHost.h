@@ -3,7 +3,7 @@
 #pragma once
 
 #include "host/host.h"
-#include "kelvane/RawData.h"
+#include "instrument/RawData.h"
 
 #include <cstdint>
 #include <map>
@@ -24,7 +24,7 @@ struct CachedRawData
     off_t size = 0;
     std::int64_t modifiedNs = 0;
     std::uint64_t lastUse = 0;
-    std::shared_ptr<const RawData> data;
+    std::shared_ptr<const instrument::RawData> data;
 };
 
 /// A spectrum behind a handle. A scan's points are lent straight from the raw data as read (no
@@ -33,7 +33,7 @@ struct CachedRawData
 /// handle's own arrays. Callers read the locked arrays and never write them.
 struct SpectrumHandle
 {
-    std::shared_ptr<const RawData> source; // what mz and intensity point into, for a scan
+    std::shared_ptr<const instrument::RawData> source; // what mz and intensity point into, for a scan
     std::vector<float> combinedMz;         // a combined spectrum's own points
     std::vector<float> combinedIntensity;
     const float* mz = nullptr;
@@ -57,7 +57,7 @@ struct RawDataState
 
     /// The raw data of the directory posixDirectory, read when it is not cached or its mzML file
     /// has changed since; null, with the reason in error, when it cannot be read.
-    std::shared_ptr<const RawData> load(const std::string& posixDirectory, std::string& error);
+    std::shared_ptr<const instrument::RawData> load(const std::string& posixDirectory, std::string& error);
     /// The number (from 1) under which identifiers name posixDirectory.
     std::uint32_t sourceNumber(const std::string& posixDirectory);
     /// The directory an identifier names; empty when it names none of this host's.
@@ -94,6 +94,6 @@ constexpr double kCombineMzTolerance = 0.01;
 /// the function's scans. The m/z axis is the scans' own when they all share one; otherwise their
 /// values merged, a value within kCombineMzTolerance of the first of a group joining that group,
 /// which lies at the mean of its values. Returns false when the clipped peak window is empty.
-bool combineScans(const RawFunction& function, const CombineWindows& windows, std::vector<float>& mz,
+bool combineScans(const instrument::RawFunction& function, const CombineWindows& windows, std::vector<float>& mz,
                   std::vector<float>& intensity);
 } // namespace kelvane::detail

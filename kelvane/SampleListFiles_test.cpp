@@ -18,6 +18,7 @@
 
 namespace
 {
+using namespace std::string_literals;
 
 const int kMethod = CSampleList::GetFieldIndex("METH_DB");
 const int kGroup = CSampleList::GetFieldIndex("SAMPLE_GROUP");
@@ -54,23 +55,10 @@ class SampleListFiles : public ::testing::Test
     host::ScopedHost installed_{host_};
 };
 
-TEST_F(SampleListFiles, CsvWriteBackChangesOnlyTheCellsTheListChanged)
-{
-    const std::string path = dir_.file("List.csv");
-    testkit::writeText(path, "\xEF\xBB\xBFVial,file_name,SAMPLE_GROUP,Notes\n\n1,A1,g,\"two\r\nlines\"\r\n"
-                    "2,\"A2\",g,\"say \"\"x\"\"\"\n");
-    CSampleListMem list;
-    ASSERT_EQ(read(list, path), 1) << host_.GetSampleListError();
-    list[1][kMethod].SetString("C:\\m.mdb", CKVVariant::kTypeString);
-    list[1][kName].SetString("B2", CKVVariant::kTypeString);
-    ASSERT_EQ(host_.WriteSampleList(list, host::SampleListKind::kFormatted), 1) << host_.GetSampleListError();
-    EXPECT_EQ(testkit::readText(path), "\xEF\xBB\xBFVial,file_name,SAMPLE_GROUP,Notes,METH_DB\n\n1,A1,g,"
-                                       "\"two\r\nlines\"\r\n2,\"B2\",g,\"say \"\"x\"\"\",C:\\m.mdb\n");
-}
-
 // A column may take any name SQLite gives the row numbers: the rows still come back, and are
-// written back, in the order they were stored. A zero byte in a cell the host did not change
-// survives a write-back, with what follows it.
+// written back, in the order they were stored. A CSV list written back changes only the cells the
+// host changed: a zero byte in another survives with what follows it, quotes stay; a header in
+// another case names its field, and a field the file lacks is added as a column.
 TEST_F(SampleListFiles, RowsKeepTheirStoredOrderAndUnchangedCellsTheirBytes)
 {
     const std::string path = dir_.file("Order.spl");
@@ -102,14 +90,17 @@ TEST_F(SampleListFiles, RowsKeepTheirStoredOrderAndUnchangedCellsTheirBytes)
     }
 
     const std::string csv = dir_.file("Nul.csv");
-    const std::string text("FILE_TEXT,SAMPLE_GROUP,Notes\nabc\0def,A,x\0y\n", 43);
-    testkit::writeText(csv, text);
+    const int kText = CSampleList::GetFieldIndex("FILE_TEXT");
+    testkit::writeText(csv, "file_text,SAMPLE_GROUP,Notes\nabc\0def,A,x\0y\n\"A2\",g,\"two\r\nlines\"\r\n"s);
     CSampleListMem list;
     ASSERT_EQ(read(list, csv), 1) << host_.GetSampleListError();
-    EXPECT_EQ(list[0][CSampleList::GetFieldIndex("FILE_TEXT")].GetString().str(), "abc");
+    EXPECT_EQ(list[0][kText].GetString().str(), "abc");
     list[0][kGroup].SetString("B", CKVVariant::kTypeString);
+    list[1][kText].SetString("B2", CKVVariant::kTypeString);
+    list[1][kMethod].SetString("C:\\m.mdb", CKVVariant::kTypeString);
     ASSERT_EQ(host_.WriteSampleList(list, host::SampleListKind::kFormatted), 1) << host_.GetSampleListError();
-    EXPECT_EQ(testkit::readText(csv), std::string(text).replace(37, 1, "B"));
+    EXPECT_EQ(testkit::readText(csv), "file_text,SAMPLE_GROUP,Notes,METH_DB\nabc\0def,B,x\0y\n"
+                                      "\"B2\",g,\"two\r\nlines\",C:\\m.mdb\r\n"s);
 }
 
 // Inputs that are odd but valid open with every row; damaged ones fail whole, leaving no rows and

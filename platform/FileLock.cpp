@@ -39,7 +39,7 @@ void FileLock::unlock()
     fd_ = -1;
 }
 
-bool FileLock::lockFile(const std::string& posixPath, bool wait, bool (*stopWaiting)())
+bool FileLock::lockFile(const std::string& posixPath, bool wait, const std::function<bool()>& stopWaiting)
 {
     unlock();
     const int fd = ::open(posixPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, 0600);

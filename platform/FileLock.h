@@ -5,6 +5,7 @@
 
 #include "platform/Export.h"
 
+#include <functional>
 #include <string>
 
 namespace platform
@@ -30,7 +31,7 @@ class PLATFORM_API FileLock
     /// returns true.
     /// A symbolic link or anything but a regular file at posixPath is refused (false, errno
     /// ELOOP or EINVAL); so is a file that cannot be opened, with the system's errno.
-    bool lockFile(const std::string& posixPath, bool wait, bool (*stopWaiting)() = nullptr);
+    bool lockFile(const std::string& posixPath, bool wait, const std::function<bool()>& stopWaiting = {});
 
     /// Locks the folder that holds the file at posixPath (its parent directory, which exists
     /// whether or not the file does yet), waiting for other editors of files in that folder.

@@ -32,7 +32,6 @@ TEST(SafeText, NeutralisesFormulaCellsKeepsNumbersAndRoundTrips)
         {"carriage return", "\r=1+1", "'\r=1+1"},
         {"lone minus", "-", "'-"},
         {"lone plus", "+", "'+"},
-        {"lone equals", "=", "'="},
         // Plain numbers stay numbers.
         {"negative", "-5", "-5"},
         {"positive exponent", "+1.5e3", "+1.5e3"},
@@ -43,7 +42,6 @@ TEST(SafeText, NeutralisesFormulaCellsKeepsNumbersAndRoundTrips)
         {"leading zeros", "-007", "-007"},
         // Almost numbers are not.
         {"two signs", "+-5", "'+-5"},
-        {"two minus", "--5", "'--5"},
         {"trailing blank", "-5 ", "'-5 "},
         {"blank after sign", "- 5", "'- 5"},
         {"decimal comma", "-1,5", "'-1,5"},
@@ -56,13 +54,11 @@ TEST(SafeText, NeutralisesFormulaCellsKeepsNumbersAndRoundTrips)
         {"two points", "-1.2.3", "'-1.2.3"},
         // A leader already behind apostrophes gets one more, so the reader can take one away.
         {"marked", "'=x", "''=x"},
-        {"marked twice", "''-5", "'''-5"},
         {"marked number", "'-5", "''-5"},
         // Everything else is left alone.
         {"name", "Caffeine", "Caffeine"},
         {"empty", "", ""},
         {"apostrophe only", "'", "'"},
-        {"apostrophes only", "''", "''"},
         {"apostrophe text", "'abc", "'abc"},
         {"leader inside", "5-2", "5-2"},
         {"leader after a blank", " =1", " =1"},
@@ -79,7 +75,8 @@ TEST(SafeText, NeutralisesFormulaCellsKeepsNumbersAndRoundTrips)
 
 TEST(SafeText, PrintableTextBlanksControlsAndKeepsUtf8)
 {
-    // U+2013 and U+1F600 carry the continuation bytes 0x80 and 0x9F, which alone would be C1.
+    // Every two bytes are tried below; these are the exact blanks and longer texts. U+2013 and
+    // U+1F600 carry the continuation bytes 0x80 and 0x9F, which alone would be C1.
     const std::string utf8Text = "Koffein \xE2\x80\x93 \xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80";
     struct Case
     {
@@ -90,13 +87,9 @@ TEST(SafeText, PrintableTextBlanksControlsAndKeepsUtf8)
     const Case cases[] = {
         {"plain", "Caffeine 1 ng/mL", "Caffeine 1 ng/mL"},
         {"escape sequences", "\x1b[31mRed\x1b[0m\x1b]0;title\x07", " [31mRed [0m ]0;title "},
-        {"line breaks and tab", "a\tb\r\nc", "a b  c"},
         {"nul and del", "a\0b\x7F"s, "a b "},
         {"utf-8", utf8Text, utf8Text},
-        {"no-break space", "a\xC2\xA0z", "a\xC2\xA0z"},
         {"utf-8 csi", "\xC2\x9B[31m", " [31m"},
-        {"utf-8 next line", "a\xC2\x85z", "a z"},
-        {"8-bit csi", "\x9B[31m", " [31m"},
         {"latin-1 letter", "Caf\xE9", "Caf\xE9"},
         {"cut sequence", "a\xE2\x80", "a\xE2 "},
         {"overlong escape", "\xC0\x9B", "\xC0 "},

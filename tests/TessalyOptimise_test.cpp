@@ -1,6 +1,6 @@
 // tessaly optimise end to end: raw data written here with a known optimum, measured by the host
 // stand-in and searched by the engine.
-#include "kelvane/RawData.h"
+#include "instrument/RawData.h"
 #include "testing/DriverTest.h"
 
 #include <cmath>
@@ -16,17 +16,17 @@ constexpr int kScans = 60;
 
 // Eight ramp steps of one injection. In each scan the compound's ions (at mz, with the response
 // each step gives) elute as a peak around scan 30 over a steady background ion at 250.
-kelvane::RawData injection(int msLevel, const std::vector<std::pair<float, std::vector<double>>>& ions,
+instrument::RawData injection(int msLevel, const std::vector<std::pair<float, std::vector<double>>>& ions,
                            double apexScan = 30)
 {
-    kelvane::RawData data;
+    instrument::RawData data;
     for (int f = 1; f <= 8; ++f)
     {
-        kelvane::RawFunction& function = data.functions.emplace_back();
+        instrument::RawFunction& function = data.functions.emplace_back();
         function.number = f;
         for (int s = 1; s <= kScans; ++s)
         {
-            kelvane::RawScan& scan = function.scans.emplace_back();
+            instrument::RawScan& scan = function.scans.emplace_back();
             scan.scan = s;
             scan.time = 0.05 * s;
             scan.msLevel = msLevel;
@@ -54,7 +54,7 @@ TEST_F(TessalyOptimise, FindsTheRampStepOfGreatestResponse)
                                               "Collision Energy Step=6\nIon Mode=ESP\nIon Mode Options=0\n"
                                               "Fragment Min Size=50\n");
     std::string error;
-    ASSERT_TRUE(kelvane::writeRawData(
+    ASSERT_TRUE(instrument::writeRawData(
         path("P.PRO/Data/Parent.RAW"),
         injection(1, {{301.0079f, {100, 400, 900, 1000, 800, 300, 100, 50}}, {323.0f, {2000, 0, 0, 0, 0, 0, 0, 0}}}),
         error))
@@ -67,7 +67,7 @@ TEST_F(TessalyOptimise, FindsTheRampStepOfGreatestResponse)
     EXPECT_NE(parent.out.find("Max Function\t4\n"), std::string::npos) << parent.out;
 
     // Products: 150 best at the third step, 200 weaker everywhere, the precursor excluded.
-    ASSERT_TRUE(kelvane::writeRawData(path("P.PRO/Data/Daughter.RAW"),
+    ASSERT_TRUE(instrument::writeRawData(path("P.PRO/Data/Daughter.RAW"),
                                       injection(2, {{150.0f, {100, 600, 900, 500, 200, 50, 10, 0}},
                                                     {200.0f, {300, 300, 300, 300, 300, 300, 300, 300}},
                                                     {301.0079f, {5000, 3000, 100, 10, 0, 0, 0, 0}}}),
@@ -103,7 +103,7 @@ TEST_F(TessalyOptimise, PeaksAtTheEdgesAndTiesGoToTheLowerStep)
         SCOPED_TRACE(apex);
         std::string error;
         const std::string raw = path("P.PRO/Data/Edge" + std::to_string(int(apex)) + ".RAW");
-        ASSERT_TRUE(kelvane::writeRawData(raw, injection(1, {{301.0079f, {10, 700, 20, 30, 700, 10, 0, 0}}}, apex),
+        ASSERT_TRUE(instrument::writeRawData(raw, injection(1, {{301.0079f, {10, 700, 20, 30, 700, 10, 0, 0}}}, apex),
                                           error))
             << error;
         const Result r = tessaly({"optimise", "parent", raw, "--method", method, "--mass", "300"});

@@ -1,5 +1,5 @@
 // tessaly raw show end to end: the functions of raw data the host stand-in wrote, and refusals.
-#include "kelvane/RawData.h"
+#include "instrument/RawData.h"
 #include "testing/DriverTest.h"
 
 #include <filesystem>
@@ -9,16 +9,16 @@ namespace
 {
 using TessalyRaw = tests::DriverTest;
 
-kelvane::RawScan scan(int number, int msLevel, double cone, double energy)
+instrument::RawScan scan(int number, int msLevel, double cone, double energy)
 {
     return {number, 0.0, msLevel, cone, energy, msLevel > 1 ? 301.1 : 0.0, {100.0f, 301.1f}, {5.0f, 50.0f}};
 }
 
 TEST_F(TessalyRaw, ShowListsEachFunctionWithItsRampSetting)
 {
-    const kelvane::RawData data{{{1, {scan(1, 1, 27.5, 0), scan(2, 1, 30, 0)}}, {3, {scan(1, 2, 30, 12)}}}};
+    const instrument::RawData data{{{1, {scan(1, 1, 27.5, 0), scan(2, 1, 30, 0)}}, {3, {scan(1, 2, 30, 12)}}}};
     std::string error;
-    ASSERT_TRUE(kelvane::writeRawData(path("Opt01.RAW"), data, error)) << error;
+    ASSERT_TRUE(instrument::writeRawData(path("Opt01.RAW"), data, error)) << error;
     const Result r = tessaly({"raw", "show", path("Opt01.RAW")});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Function\tScans\tType\tCone Voltage\tCollision Energy\n"

@@ -1,6 +1,6 @@
 // The run's report (a self-contained HTML page with inline SVG plots) and tessaly export
 // transitions end to end on a copy of the example project.
-#include "apps/RunReport.h"
+#include "run/RunReport.h"
 #include "host/host.h"
 #include "kelvane/KelvaneHost.h"
 #include "testing/DriverTest.h"

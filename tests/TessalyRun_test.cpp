@@ -1,6 +1,6 @@
 // tessaly run end to end on the simulated instrument: the example project, and a generated list of
 // 96 compounds whose optima are compared with the simulator's truth.
-#include "apps/ResultsTable.h"
+#include "run/ResultsTable.h"
 #include "platform/SafeText.h"
 #include "testing/DriverTest.h"
 #include "testing/Unprivileged.h"

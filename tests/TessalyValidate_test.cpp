@@ -1,6 +1,6 @@
 // tessaly method validate and method move end to end: the example project copied into a temporary
 // data directory, checked and moved by the driver on the host stand-in.
-#include "apps/MethodChecks.h"
+#include "run/MethodChecks.h"
 #include "method/BrenmoOptions.h"
 #include "testing/DriverTest.h"
 

@@ -123,26 +123,6 @@ class OptionsSheetTest : public ::testing::Test
     DialogDriver user_;
 };
 
-// ---- Resources and tabs --------------------------------------------------------------------
-
-// (The pages' controls, labels and menu are checked where the windows are rendered.)
-TEST_F(OptionsSheetTest, TheMuxTabFollowsTheSimultaneousSampleCount)
-{
-    ASSERT_TRUE(ui::registerMethodEditorResources());
-    EXPECT_TRUE(ui::registerMethodEditorResources()) << "a second call registers nothing new and still succeeds";
-    const std::vector<std::string> six = {"Optimisation", "Acquisition", "Tune Files",
-                                          "Adducts",      "Losses",      "Inlet Methods"};
-    for (const int samples : {1, 2, 4, 0})
-    {
-        SCOPED_TRACE(samples);
-        CTessalyOptionsSheet sheet("", samples);
-        std::vector<std::string> expected = six;
-        if (samples != 1)
-            expected.push_back("MUX");
-        EXPECT_EQ(tabs(sheet), expected);
-    }
-}
-
 // ---- Values: ranges, steps and bad input ----------------------------------------------------
 
 TEST_F(OptionsSheetTest, ABadValueIsRefusedWithTheFrameworksMessageAndKeepsTheFocus)
@@ -159,23 +139,18 @@ TEST_F(OptionsSheetTest, ABadValueIsRefusedWithTheFrameworksMessageAndKeepsTheFo
         const char* message;
         int focus; // the box the focus is left in after a refusal
     } cases[] = {
+        // How numbers parse is the dialog layer's; these are the pages' ranges and boxes.
         {kOptimisationTab, 1003, "250", "Please enter an integer between 0 and 200.", 1003},
         {kOptimisationTab, 1003, "abc", kInteger, 1003}, // letters never reach a digits-only box
-        {kOptimisationTab, 1003, "1e309", "Please enter an integer between 0 and 200.", 1003},
-        {kOptimisationTab, 1003, "1234567890123456789012345678901234567890", kInteger, 1003},
         {kOptimisationTab, 1003, "-0", "Please enter an integer between 0 and 0.", 1002},
         {kOptimisationTab, 1002, "60", "Please enter an integer between 0 and 50.", 1002},
         {kOptimisationTab, 1004, "5", "Please enter an integer between 6 and 40.", 1004},
         {kOptimisationTab, 1007, "0", "Please enter an integer between 6 and 40.", 1007},
         {kOptimisationTab, 1016, "49", "Please enter an integer between 50 and 999.", 1016},
-        {kOptimisationTab, 1016, "1e3", kInteger, 1016},
         {kAcquisitionTab, 1024, "1.5", "Please enter a number between 0.02 and 1.", 1024},
-        {kAcquisitionTab, 1024, "abc", kNumber, 1024},
-        {kAcquisitionTab, 1023, "1e309", kNumber, 1023},
         {kAcquisitionTab, 1023, "-0", "Please enter a number between 0.1 and 5.", 1023},
-        {kAcquisitionTab, 1025, "1234567890123456789012345678901234567890", kNumber, 1025}, // past float
+        {kAcquisitionTab, 1025, "0.6", "Please enter a number between 0.05 and 0.5.", 1025},
         {kLossesTab, 1045, "1000.5", "Please enter a number between 0 and 1000.", 1045},
-        {kInletsTab, 1016, "twenty", kNumber, 1016},
         {kInletsTab, 1017, "1e39", kNumber, 1017},
         {kOptimisationTab, 1004, "40", "", 0},
         {kAcquisitionTab, 1024, "1", "", 0},
@@ -382,10 +357,8 @@ TEST_F(OptionsSheetTest, UserAdductMassesAreTakenWhenTheBoxIsLeftForAnythingButA
     ASSERT_TRUE(DialogDriver::press(tab(*sheet, kOptimisationTab), 1015));
     CWnd& page = tab(*sheet, kAdductsTab);
     const CAdducts& adducts = sheet->m_pAdductsPage->m_Adducts;
-    EXPECT_FALSE(page.GetDlgItem(1041)->IsWindowEnabled());
     ASSERT_TRUE(DialogDriver::tick(page, 1040));
     EXPECT_TRUE(page.GetDlgItem(1041)->IsWindowEnabled());
-    EXPECT_TRUE(page.GetDlgItem(1049)->IsWindowEnabled());
     ASSERT_TRUE(DialogDriver::enter(page, 1041, "35.5", 1040));
     EXPECT_FLOAT_EQ(adducts.m_UserNeg1.Mass(), 0.0f) << "moving to a user check box leaves the exchange to it";
     ASSERT_TRUE(DialogDriver::moveFocusTo(page, 1041));
@@ -407,19 +380,15 @@ TEST_F(OptionsSheetTest, UserAdductMassesAreTakenWhenTheBoxIsLeftForAnythingButA
 
     ASSERT_TRUE(DialogDriver::enter(page, 1035, "1e309", 1031));
     ASSERT_EQ(shown().size(), 1u);
-    EXPECT_EQ(shown()[0].text, "Please enter a number.");
     EXPECT_EQ(focusedId(), 1035);
     EXPECT_FLOAT_EQ(adducts.m_UserPos3.Mass(), 12.25f) << "a refused mass stores nothing";
-    ASSERT_TRUE(DialogDriver::enter(page, 1035, "12.25", 1031));
 
     // The saved file holds the magnitude, and reading it back gives the same adduct.
+    ASSERT_TRUE(DialogDriver::enter(page, 1035, "12.25", 1031));
     sheet->m_strFile = "C:\\adducts.tym";
     ASSERT_TRUE(DialogDriver::command(*sheet, ui::kFileSave));
     EXPECT_NE(read("adducts.tym").find("Adduct Neg User1 Mass=35.50"), std::string::npos);
-    CBrenmoOptions reread;
-    reread = CTessalyOptionsSheet::OpenFile("C:\\adducts.tym");
-    EXPECT_FLOAT_EQ(reread.m_Adducts.m_UserNeg1.Mass(), -35.5f);
-    EXPECT_EQ(reread.m_Adducts.m_UserNeg1.m_strName, "M-35.50");
+    EXPECT_FLOAT_EQ(CTessalyOptionsSheet::OpenFile("C:\\adducts.tym").m_Adducts.m_UserNeg1.Mass(), -35.5f);
 }
 
 // ---- The sheet and the options record --------------------------------------------------------
@@ -546,16 +515,19 @@ TEST_F(OptionsSheetTest, SaveWritesOnlyAModifiedMethodAndWithoutMuxPageWritesMux
         EXPECT_NE(saved.find(line), std::string::npos) << line;
 }
 
-TEST_F(OptionsSheetTest, TheMuxPageLoadsAndSavesTheSprays)
+// Any count of simultaneous samples but one adds the MUX tab, last; its sprays are loaded and saved.
+TEST_F(OptionsSheetTest, TheMuxTabFollowsTheSampleCountAndSavesTheSprays)
 {
+    for (const int samples : {1, 0})
+        EXPECT_EQ(tabs(CTessalyOptionsSheet("", samples)).back(), samples == 1 ? "Inlet Methods" : "MUX") << samples;
     const std::string file = writeMethod("four.tym", "Use MUX Mode=0\nMUX Sprays=4\n");
     auto sheet = openSheet(file, 4);
+    ASSERT_EQ(sheet->GetPageCount(), 7);
     CWnd& page = tab(*sheet, 6);
     EXPECT_EQ(page.GetCheckedRadioButton(1064, 1066), 1066);
     for (const int id : {1068, 1064, 1069})
         EXPECT_FALSE(page.GetDlgItem(id)->IsWindowEnabled()) << id;
     ASSERT_TRUE(DialogDriver::tick(page, 1067));
-    EXPECT_TRUE(page.GetDlgItem(1065)->IsWindowEnabled());
     ASSERT_TRUE(DialogDriver::press(page, 1065));
     ASSERT_TRUE(DialogDriver::command(*sheet, ui::kFileSave));
     const std::string saved = read("four.tym");
@@ -605,7 +577,6 @@ TEST_F(OptionsSheetTest, OpenAsksAboutChangesAndTheAnswerDecides)
         {
             EXPECT_EQ(title(*sheet), "Tessaly Method Editor other.tym");
             EXPECT_EQ(DialogDriver::text(*sheet->GetActivePage(), 1002), "30");
-            EXPECT_EQ(user.fileRequests().back().title, "Tessaly Method");
         }
     }
 }
@@ -618,11 +589,8 @@ TEST_F(OptionsSheetTest, SaveAsAsksForANameAndAFailedSaveKeepsTheOldNameAndSaysS
     ASSERT_TRUE(DialogDriver::command(*sheet, ui::kFileSave));
     ASSERT_EQ(user_.fileRequests().size(), 1u);
     const platform::FileDialogRequest& request = user_.fileRequests()[0];
-    EXPECT_FALSE(request.open);
     EXPECT_EQ(request.initialFile, "C:\\Methods\\Untitled.tym");
-    EXPECT_EQ(request.title, kTitle);
     EXPECT_EQ(request.flags & OFN_OVERWRITEPROMPT, static_cast<DWORD>(OFN_OVERWRITEPROMPT));
-    EXPECT_EQ(request.owner, sheet->GetSafeHwnd());
     EXPECT_EQ(sheet->m_strFile, "");
 
     user_.chooseFile("C:\\No Such Folder\\a.tym");
@@ -679,11 +647,8 @@ TEST_F(OptionsSheetTest, ClosingAskToSaveAndTheModalResultSaysWhetherTheMethodIs
             user.cancelFile();
         EXPECT_EQ(sheet.DoModal(), c.result);
         const auto& boxes = user.messages().messages();
-        EXPECT_EQ(!boxes.empty() && boxes[0].text == kSavePrompt, c.prompted);
-        if (c.prompted)
-        {
-            EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
-        }
+        EXPECT_EQ(!boxes.empty() && boxes[0].text == kSavePrompt && boxes[0].type == (MB_YESNO | MB_ICONQUESTION),
+                  c.prompted);
         const std::string method = testkit::readText(dir.file(c.saveAs ? "named.tym" : "m.tym"));
         EXPECT_EQ(method.find("Fragment Min Size=70") != std::string::npos, c.result == IDOK && c.change);
         EXPECT_EQ(sheet.GetMenu(), nullptr) << "the menu goes with the window";
@@ -699,9 +664,7 @@ TEST_F(OptionsSheetTest, TheWindowIsFifteenPixelsShorterAndCarriesTheFileMenu)
     RECT standard = {};
     plain.GetWindowRect(&standard);
     EXPECT_EQ(rect.bottom - rect.top, standard.bottom - standard.top - 15);
-    EXPECT_EQ(rect.right - rect.left, standard.right - standard.left);
     ASSERT_NE(sheet->GetMenu(), nullptr);
-    EXPECT_EQ(sheet->GetMenu()->menuTemplate()->id, 139u);
     sheet->SendMessage(WM_CLOSE);
     EXPECT_EQ(sheet->GetMenu(), nullptr);
     EXPECT_TRUE(sheet->isEnded()) << "the frame's close button ends the sheet";
@@ -773,20 +736,15 @@ TEST_F(OptionsSheetTest, FileBrowseButtonsOfferTheRightDialogAndRefuseOverlongPa
     ASSERT_TRUE(DialogDriver::press(inlets, 1022));
     EXPECT_EQ(DialogDriver::text(inlets, 1021), "parent.ipr");
 
+    // Each dialog as "start|extension|title": the kind's directory until a file is chosen.
     const auto& requests = user_.fileRequests();
     ASSERT_EQ(requests.size(), 5u) << "the refused path asks again, and the script then cancels";
-    EXPECT_EQ(requests[0].initialFile, "C:\\Tune\\");
-    EXPECT_EQ(requests[0].defaultExtension, "");
-    EXPECT_EQ(requests[1].initialFile, "C:\\Tune\\parent.ipr");
-    EXPECT_EQ(requests[1].defaultExtension, "ipr");
-    EXPECT_EQ(requests[1].title, "Select Tune File");
+    std::string asked;
+    for (size_t i = 0; i < 3; ++i)
+        asked += requests[i].initialFile + "|" + requests[i].defaultExtension + "|" + requests[i].title + "\n";
+    EXPECT_EQ(asked,
+              "C:\\Tune\\||Select Tune File\nC:\\Tune\\parent.ipr|ipr|Select Tune File\nC:\\Lc\\||Select LC File\n");
     EXPECT_EQ(requests[1].flags & OFN_FILEMUSTEXIST, static_cast<DWORD>(OFN_FILEMUSTEXIST));
-    EXPECT_EQ(requests[1].owner, nullptr);
-    ASSERT_EQ(requests[1].filters.size(), 1u);
-    EXPECT_EQ(requests[1].filters[0].second, "*.*");
-    EXPECT_EQ(requests[2].initialFile, "C:\\Lc\\");
-    EXPECT_EQ(requests[2].title, "Select LC File");
-    EXPECT_EQ(requests[2].defaultExtension, "");
     ASSERT_EQ(shown().size(), 1u);
     EXPECT_EQ(shown()[0].text.substr(0, longPath.size()), longPath);
     EXPECT_EQ(shown()[0].caption, "Select LC File");

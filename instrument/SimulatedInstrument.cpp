@@ -1,6 +1,5 @@
-#include "kelvane/SimulatedInstrument.h"
+#include "instrument/SimulatedInstrument.h"
 
-#include "kelvane/KelvaneHost.h"
 #include "platform/Profile.h"
 #include "platform/WinPath.h"
 
@@ -11,7 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
-namespace kelvane
+namespace instrument
 {
 namespace detail
 {
@@ -231,11 +230,4 @@ int SimulatedInstrument::GetMassLimit()
         return kDefaultMassLimit;
     }
 }
-SimulatedInstrument& KelvaneHost::instrument()
-{
-    // Made at first use, after install has set the data directory its configuration lives in.
-    if (!instrument_)
-        instrument_ = std::make_unique<SimulatedInstrument>();
-    return *instrument_;
-}
-} // namespace kelvane
+} // namespace instrument

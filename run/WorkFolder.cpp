@@ -1,10 +1,10 @@
-#include "apps/WorkFolder.h"
+#include "run/WorkFolder.h"
 
-#include "apps/Commands.h"
 #include "host/host.h"
-#include "kelvane/SimulatedInstrument.h"
+#include "instrument/SimulatedInstrument.h"
 #include "platform/AtomicFile.h"
 #include "platform/WinPath.h"
+#include "run/Inputs.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -32,7 +32,8 @@ std::string reason()
 }
 } // namespace
 
-DataDirectoryLock::DataDirectoryLock(const std::string& posixDirectory, bool wait, bool (*interrupted)())
+DataDirectoryLock::DataDirectoryLock(const std::string& posixDirectory, bool wait,
+                                     const std::function<bool()>& interrupted)
 {
     const std::string file = posixDirectory + "/" + kLockFile;
     if (lock_.lockFile(file, wait, interrupted))
@@ -102,7 +103,7 @@ WorkFolder::~WorkFolder()
 
 // The tune in force before a run, as a killed run leaves it for the next one to put back: the
 // instrument's tune file (empty: none open) and the system list's tune entry.
-std::string savedTuneText(kelvane::SimulatedInstrument& instrument)
+std::string savedTuneText(instrument::SimulatedInstrument& instrument)
 {
     tag_HXFILE entry;
     char tuneDb[1024] = {};
@@ -112,7 +113,7 @@ std::string savedTuneText(kelvane::SimulatedInstrument& instrument)
            "\nTuneDb=" + tuneDb + "\n";
 }
 
-void recordTuneInForce(kelvane::SimulatedInstrument& instrument)
+void recordTuneInForce(instrument::SimulatedInstrument& instrument)
 {
     tag_HXFILE entry;
     if (instrument.GetTuneState() && !instrument.TunePath().empty() &&
@@ -120,7 +121,7 @@ void recordTuneInForce(kelvane::SimulatedInstrument& instrument)
         SetSystemListValue("SystemList", "TUNE_DB", &entry, 0);
 }
 
-void restoreSavedTune(kelvane::SimulatedInstrument& instrument, const std::string& text, std::ostream& err)
+void restoreSavedTune(instrument::SimulatedInstrument& instrument, const std::string& text, std::ostream& err)
 {
     std::string tunePath, tuneDb;
     std::istringstream lines(text);

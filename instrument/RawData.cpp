@@ -1,6 +1,6 @@
 // Reading and writing the mzML file of a raw-data directory. The whole file is parsed with
 // pugixml; each binary array is base64-decoded (and inflated) straight into the scan's vectors.
-#include "kelvane/RawData.h"
+#include "instrument/RawData.h"
 
 #include "platform/Ascii.h"
 #include "platform/AtomicFile.h"
@@ -22,7 +22,7 @@
 #include <sys/stat.h>
 #include <zlib.h>
 
-namespace kelvane
+namespace instrument
 {
 namespace
 {
@@ -826,4 +826,4 @@ bool writeRawData(const std::string& rawDirectory, const RawData& data, std::str
         return fail(error, rawDirectory + ": cannot be written (" + e.what() + ")");
     }
 }
-} // namespace kelvane
+} // namespace instrument

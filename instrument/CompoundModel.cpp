@@ -1,7 +1,7 @@
 // The model of a compound, built from its seeded streams: the isotopic peaks of its neutral
 // molecule, the ions it forms with their cone-voltage optima, their products with their breakdown
 // over collision energy (or a measured series in their place), its retention and its background.
-#include "kelvane/CompoundModel.h"
+#include "instrument/CompoundModel.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
-namespace kelvane::model
+namespace instrument::model
 {
 namespace
 {
@@ -321,4 +321,4 @@ Fragment bestProduct(const Compound& c, const Ion& ion, double& energy)
         }
     return best;
 }
-} // namespace kelvane::model
+} // namespace instrument::model

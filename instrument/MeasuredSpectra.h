@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kelvane
+namespace instrument
 {
 /// One measured series: the precursor and, at each measured collision energy (eV, ascending), the
 /// intensity of its own survival and of each product. Intensities are as measured (any unit);
@@ -50,4 +50,4 @@ HOST_API bool parseMeasuredSeries(std::string_view text, const std::string& wher
 /// Reads the series file at posixPath as parseMeasuredSeries reads text; a file that cannot be read
 /// or is larger than 16 MiB is refused ("posixPath: ...").
 HOST_API bool readMeasuredSeries(const std::string& posixPath, MeasuredSeries& series, std::string& error);
-} // namespace kelvane
+} // namespace instrument

@@ -1,4 +1,4 @@
-#include "apps/RunReport.h"
+#include "run/RunReport.h"
 
 #include <algorithm>
 #include <array>

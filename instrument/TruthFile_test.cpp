@@ -1,7 +1,7 @@
 // truth.tsv as writeTruth leaves it: names a spreadsheet would run as formulas are written as text
 // that platform::restoredCell turns back into the name, numbers stay numbers, and a refused name
 // is quoted on one line.
-#include "kelvane/InstrumentModel.h"
+#include "instrument/InstrumentModel.h"
 #include "platform/SafeText.h"
 #include "testing/TempDir.h"
 
@@ -11,35 +11,28 @@
 
 namespace
 {
-using kelvane::CompoundTruth;
+using instrument::CompoundTruth;
 
 const std::string kHeader = "compound\tadduct\tparent_mz\tcone_voltage\tdaughter_mz\tcollision_energy\n";
 
 TEST(TruthFile, WritesFormulaNamesAsTextThatRestoresToTheName)
 {
-    struct Case
+    // Which cells are guarded is the guard's own test (SafeText); here, that the writer guards. The
+    // compound and its cell as written: a formula, and a number that stays a number.
+    const std::pair<std::string, std::string> cases[] = {
+        {"=HYPERLINK(\"http://x\",\"y\")", "'=HYPERLINK(\"http://x\",\"y\")"}, {"-5", "-5"}};
+    for (const auto& [compound, cell] : cases)
     {
-        const char* name;
-        std::string compound;
-        std::string cell; // as written
-    };
-    // Which cells are guarded is the guard's own test (SafeText); here, that the writer guards.
-    const Case cases[] = {
-        {"formula", "=HYPERLINK(\"http://x\",\"y\")", "'=HYPERLINK(\"http://x\",\"y\")"},
-        {"a number stays a number", "-5", "-5"},
-    };
-    for (const Case& c : cases)
-    {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(compound);
         testkit::TempDir dir;
-        CompoundTruth ionises{c.compound, true, "[M-H]-", 193.073, 30.0, 149.083, 15.0};
+        CompoundTruth ionises{compound, true, "[M-H]-", 193.073, 30.0, 149.083, 15.0};
         CompoundTruth silent;
-        silent.compound = c.compound;
+        silent.compound = compound;
         std::string error;
-        ASSERT_TRUE(kelvane::writeTruth(dir.file("truth.tsv"), {ionises, silent}, error)) << error;
+        ASSERT_TRUE(instrument::writeTruth(dir.file("truth.tsv"), {ionises, silent}, error)) << error;
         EXPECT_EQ(testkit::readText(dir.file("truth.tsv")),
-                  kHeader + c.cell + "\t[M-H]-\t193.073\t30.0\t149.083\t15.0\n" + c.cell + "\t\t\t\t\t\n");
-        EXPECT_EQ(platform::restoredCell(c.cell), c.compound);
+                  kHeader + cell + "\t[M-H]-\t193.073\t30.0\t149.083\t15.0\n" + cell + "\t\t\t\t\t\n");
+        EXPECT_EQ(platform::restoredCell(cell), compound);
     }
 }
 
@@ -50,7 +43,7 @@ TEST(TruthFile, RefusesANameThatWouldSplitItsRowOnOneLine)
     CompoundTruth split;
     split.compound = "=A\n\x1b[2JB";
     std::string error;
-    EXPECT_FALSE(kelvane::writeTruth(dir.file("truth.tsv"), {split}, error));
+    EXPECT_FALSE(instrument::writeTruth(dir.file("truth.tsv"), {split}, error));
     EXPECT_EQ(error, dir.file("truth.tsv") + ": compound name \"=A  [2JB\" holds a tab or line break");
     EXPECT_TRUE(testkit::readText(dir.file("truth.tsv")).empty()) << "nothing is written";
 }

@@ -1,9 +1,9 @@
 // The simulated instrument's injections: the raw data of parent, daughter and analysis injections
 // drawn from the compound model, with the loop's plug or the column's peak, background, baseline
 // and noise, the noise from streams of its own so that an injection is repeatable byte for byte.
-#include "kelvane/InstrumentModel.h"
+#include "instrument/InstrumentModel.h"
 
-#include "kelvane/CompoundModel.h"
+#include "instrument/CompoundModel.h"
 #include "platform/AtomicFile.h"
 #include "platform/SafeText.h"
 
@@ -15,7 +15,7 @@
 #include <map>
 #include <utility>
 
-namespace kelvane
+namespace instrument
 {
 using namespace model;
 
@@ -467,4 +467,4 @@ bool writeTruth(const std::string& posixPath, const std::vector<CompoundTruth>& 
         return false;
     }
 }
-} // namespace kelvane
+} // namespace instrument

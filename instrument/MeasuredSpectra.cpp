@@ -1,5 +1,5 @@
 // Reading measured fragmentation series and interpolating their breakdown curves.
-#include "kelvane/MeasuredSpectra.h"
+#include "instrument/MeasuredSpectra.h"
 
 #include <algorithm>
 #include <charconv>
@@ -9,7 +9,7 @@
 #include <iterator>
 #include <map>
 
-namespace kelvane
+namespace instrument
 {
 namespace
 {
@@ -269,4 +269,4 @@ bool readMeasuredSeries(const std::string& posixPath, MeasuredSeries& series, st
     }
     return parseMeasuredSeries(text, posixPath, series, error);
 }
-} // namespace kelvane
+} // namespace instrument

@@ -1,9 +1,9 @@
-#include "apps/MethodChecks.h"
+#include "run/MethodChecks.h"
 
-#include "apps/Commands.h"
 #include "method/MethodFileKeys.h"
 #include "method/TessalyOptionsSheet.h"
 #include "platform/Profile.h"
+#include "run/Inputs.h"
 
 #include <algorithm>
 #include <charconv>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "host/host.h"
-#include "kelvane/RawData.h"
+#include "instrument/RawData.h"
 
 #include <cstdint>
 #include <memory>
@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace kelvane
+namespace instrument
 {
 /// How an injection is acquired: the source and polarity of the tune in force.
 struct SourceSettings
@@ -60,7 +60,7 @@ class HOST_API InstrumentModel
   public:
     /// A model with the seed; with spectraDirectory (a POSIX path, may be empty), a compound NAME
     /// whose file spectraDirectory/NAME.tsv exists takes its product ions and their breakdown over
-    /// collision energy from that measured series (kelvane/MeasuredSpectra.h) instead of the model:
+    /// collision energy from that measured series (instrument/MeasuredSpectra.h) instead of the model:
     /// they replace the products of its strongest ion in the polarity whose m/z lies within 0.5 of
     /// the series' precursor_mz. A NAME that could leave the folder ("..", "a/b") has no series.
     explicit InstrumentModel(std::uint64_t seed, std::string spectraDirectory = {});
@@ -117,9 +117,9 @@ struct IsotopePeak
     double abundance = 0.0;
 };
 
-/// The isotopic peaks of formula as the host's isotope model computes them (kelvane/IsotopeModel.cpp),
+/// The isotopic peaks of formula as the host's isotope model computes them (instrument/Isotopes.cpp),
 /// isotopologues closer than resolution merged, in ascending mass. Empty when the model refuses
 /// the formula.
 HOST_API std::vector<IsotopePeak> formulaIsotopes(std::string_view formula, double resolution);
 } // namespace detail
-} // namespace kelvane
+} // namespace instrument

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace kelvane
+namespace instrument
 {
 /// One scan: its place in the raw data, its acquisition settings and its spectrum.
 struct RawScan
@@ -72,4 +72,4 @@ HOST_API bool readMzmlFile(const std::string& file, RawData& data, std::string& 
 /// not rising from 1 to 32767, scans not numbered 1, 2, ... in order, arrays of unequal length)
 /// or when the file cannot be written.
 HOST_API bool writeRawData(const std::string& rawDirectory, const RawData& data, std::string& error);
-} // namespace kelvane
+} // namespace instrument

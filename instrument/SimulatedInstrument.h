@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace kelvane
+namespace instrument
 {
 /// The settings of one tune file. Tune files are INI text with one section, "Tune":
 ///   [Tune]
@@ -96,4 +96,4 @@ class HOST_API SimulatedInstrument : public CHostInstrument
     bool committed_ = false;
     bool recorded_ = false;
 };
-} // namespace kelvane
+} // namespace instrument

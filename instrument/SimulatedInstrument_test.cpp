@@ -1,6 +1,6 @@
 // The simulated instrument: tune files, the tune it holds, and its configured mass limit.
 #include "kelvane/KelvaneHost.h"
-#include "kelvane/SimulatedInstrument.h"
+#include "instrument/SimulatedInstrument.h"
 #include "platform/WinPath.h"
 #include "testing/MockHost.h"
 #include "testing/TempDir.h"
@@ -41,32 +41,32 @@ TEST_F(SimulatedInstrument, HoldsItsTuneAcrossSessionsAndReadsItsMassLimit)
         {tuneFile("f.ipr", "=600", "=inf"), "f.ipr: \"Desolvation Gas Flow\" is \"inf\", expected a number"},
     };
     {
-        kelvane::SimulatedInstrument first;
+        instrument::SimulatedInstrument first;
         EXPECT_EQ(first.CommitTune(), 0) << "nothing to commit";
         ASSERT_EQ(first.LoadTune(0, good.c_str(), 0), 1);
-        EXPECT_EQ(kelvane::formatTune(*first.Tune()), "Ion Mode=ESP\nPolarity=+\nCapillary kV=3\n"
+        EXPECT_EQ(instrument::formatTune(*first.Tune()), "Ion Mode=ESP\nPolarity=+\nCapillary kV=3\n"
                                                       "Source Temperature=120\nDesolvation Temperature=350\n"
                                                       "Cone Gas Flow=50\nDesolvation Gas Flow=600\n");
         EXPECT_FALSE(first.Committed());
         EXPECT_EQ(first.CommitTune(), 1);
         EXPECT_TRUE(first.Committed());
     }
-    kelvane::SimulatedInstrument instrument;
+    instrument::SimulatedInstrument instrument;
     for (const auto& [path, message] : cases)
     {
         SCOPED_TRACE(message);
         std::string error;
-        EXPECT_EQ(kelvane::readTuneFile(path, &error) ? "read" : error, message);
+        EXPECT_EQ(instrument::readTuneFile(path, &error) ? "read" : error, message);
         EXPECT_EQ(instrument.LoadTune(0, path.c_str(), 1), 0);
         EXPECT_EQ(std::to_string(instrument.GetTuneState()) + " " + instrument.TunePath(), "1 " + good);
     }
     EXPECT_EQ(instrument.LoadTune(0, nullptr, 0) + instrument.CloseTune(), 1);
-    EXPECT_EQ(kelvane::SimulatedInstrument().GetTuneState(), 0);
+    EXPECT_EQ(instrument::SimulatedInstrument().GetTuneState(), 0);
     for (const auto& [text, expected] :
          {std::pair{"100", 100}, {"99", 2000}, {"100000", 100000}, {"100001", 2000}, {"1500.5", 2000}, {"", 2000}})
     {
         testkit::writeText(dir_.file("Instrument.ini"), std::string("[Instrument]\nMass Limit=") + text + "\n");
-        EXPECT_EQ(kelvane::SimulatedInstrument().GetMassLimit(), expected) << text;
+        EXPECT_EQ(instrument::SimulatedInstrument().GetMassLimit(), expected) << text;
     }
 }
 

@@ -7,8 +7,8 @@
 // Internal to the stand-in.
 #pragma once
 
-#include "kelvane/InstrumentModel.h"
-#include "kelvane/MeasuredSpectra.h"
+#include "instrument/InstrumentModel.h"
+#include "instrument/MeasuredSpectra.h"
 
 #include <bit>
 #include <cmath>
@@ -21,7 +21,7 @@
 #include <utility>
 #include <vector>
 
-namespace kelvane::model
+namespace instrument::model
 {
 // ---- The generator -------------------------------------------------------------------------
 
@@ -198,4 +198,4 @@ double breakdown(const Compound& c, const Ion& ion, double energy, std::vector<F
 
 // The ion's best product: the greatest share at its own optimum, and that optimum.
 Fragment bestProduct(const Compound& c, const Ion& ion, double& energy);
-} // namespace kelvane::model
+} // namespace instrument::model

@@ -3,7 +3,7 @@
 // a user takes to other tools.
 #pragma once
 
-#include "apps/ResultsTable.h"
+#include "run/ResultsTable.h"
 
 #include <string>
 #include <vector>

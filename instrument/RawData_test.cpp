@@ -1,6 +1,6 @@
 // Raw data of the host stand-in: mzML written, read and refused; the raw-data handles and spectrum combine.
 #include "kelvane/KelvaneHost.h"
-#include "kelvane/RawData.h"
+#include "instrument/RawData.h"
 #include "platform/WinPath.h"
 #include "testing/TempDir.h"
 
@@ -11,7 +11,7 @@
 
 namespace
 {
-using kelvane::RawData;
+using instrument::RawData;
 using Points = std::vector<std::pair<float, float>>;
 
 // Every scan of data with its function number, to compare whole raw-data sets.
@@ -72,14 +72,14 @@ class RawDataTest : public ::testing::Test
     std::string read(const std::string& text, RawData& data)
     {
         EXPECT_TRUE(testkit::writeText(dir_.file("Data.mzML"), text));
-        const bool ok = kelvane::readMzmlFile(dir_.file("Data.mzML"), data, error_);
+        const bool ok = instrument::readMzmlFile(dir_.file("Data.mzML"), data, error_);
         EXPECT_TRUE(ok || data.functions.empty()) << "a refused file leaves no data";
         return ok ? "" : error_;
     }
     // Writes data as Opt.RAW and returns its host path form naming function.
     tag_HXRAWFILE pathForm(const RawData& data, int function)
     {
-        EXPECT_TRUE(kelvane::writeRawData(dir_.file("Opt.RAW"), data, error_)) << error_;
+        EXPECT_TRUE(instrument::writeRawData(dir_.file("Opt.RAW"), data, error_)) << error_;
         tag_HXRAWFILE path;
         EXPECT_EQ(host_.ConvertPathToHxFile(path, platform::toHostPath(dir_.file("Opt.RAW")).c_str()), 1);
         path.SetFunctionNumber(static_cast<std::int16_t>(function));
@@ -109,29 +109,29 @@ TEST_F(RawDataTest, WritesAndReadsTheOneMzmlFileOfADirectory)
 {
     RawData data = sample(), back;
     const std::string raw = dir_.file("Inject01.RAW");
-    ASSERT_TRUE(kelvane::writeRawData(raw, data, error_) && kelvane::readRawData(raw, back, error_)) << error_;
+    ASSERT_TRUE(instrument::writeRawData(raw, data, error_) && instrument::readRawData(raw, back, error_)) << error_;
     EXPECT_TRUE(std::filesystem::is_regular_file(raw + "/Inject01.mzML"));
     EXPECT_EQ(scansOf(back), scansOf(data));
     // Written again, the data replaces the one mzML file whatever it is called; of two, none is chosen.
     std::filesystem::rename(raw + "/Inject01.mzML", raw + "/other.MZML");
     data.functions.pop_back();
-    ASSERT_TRUE(kelvane::writeRawData(raw, data, error_) && kelvane::readRawData(raw, back, error_)) << error_;
+    ASSERT_TRUE(instrument::writeRawData(raw, data, error_) && instrument::readRawData(raw, back, error_)) << error_;
     EXPECT_EQ(scansOf(back), scansOf(data));
     ASSERT_TRUE(testkit::writeText(raw + "/Second.mzml", ""));
-    EXPECT_FALSE(kelvane::writeRawData(raw, data, error_) || kelvane::readRawData(raw, back, error_));
+    EXPECT_FALSE(instrument::writeRawData(raw, data, error_) || instrument::readRawData(raw, back, error_));
     EXPECT_EQ(error_, raw + ": holds 2 mzML files, expected one");
     // Data that would not read back as it is is refused, and nothing written: functions not rising, unequal arrays.
-    EXPECT_FALSE(kelvane::writeRawData(dir_.file("No.RAW"), RawData{{{2, {}}, {1, {}}}}, error_));
-    EXPECT_FALSE(kelvane::writeRawData(dir_.file("No.RAW"), RawData{{{1, {{1, 0, 1, 0, 0, 0, {1.0f}, {}}}}}}, error_));
+    EXPECT_FALSE(instrument::writeRawData(dir_.file("No.RAW"), RawData{{{2, {}}, {1, {}}}}, error_));
+    EXPECT_FALSE(instrument::writeRawData(dir_.file("No.RAW"), RawData{{{1, {{1, 0, 1, 0, 0, 0, {1.0f}, {}}}}}}, error_));
     EXPECT_FALSE(std::filesystem::exists(dir_.file("No.RAW")));
     // Links planted where raw data goes, the folder or its file, are not written through.
     std::filesystem::create_directory(dir_.file("Elsewhere"));
     std::filesystem::create_directory_symlink(dir_.file("Elsewhere"), dir_.file("Planted.RAW"));
-    EXPECT_FALSE(kelvane::writeRawData(dir_.file("Planted.RAW"), data, error_));
+    EXPECT_FALSE(instrument::writeRawData(dir_.file("Planted.RAW"), data, error_));
     EXPECT_EQ(error_, dir_.file("Planted.RAW") + ": is a symbolic link; raw data is not written through one");
     std::filesystem::create_directory(dir_.file("Link.RAW"));
     std::filesystem::create_symlink(dir_.file("Elsewhere/x.mzML"), dir_.file("Link.RAW/Link.mzML"));
-    EXPECT_FALSE(kelvane::writeRawData(dir_.file("Link.RAW"), data, error_));
+    EXPECT_FALSE(instrument::writeRawData(dir_.file("Link.RAW"), data, error_));
     EXPECT_TRUE(std::filesystem::is_empty(dir_.file("Elsewhere")));
 }
 

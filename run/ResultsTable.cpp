@@ -1,4 +1,4 @@
-#include "apps/ResultsTable.h"
+#include "run/ResultsTable.h"
 
 #include "platform/SafeText.h"
 

@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string>
 
-namespace kelvane
+namespace instrument
 {
 class SimulatedInstrument;
 }
@@ -25,7 +25,7 @@ class DataDirectoryLock
     /// when another run holds it, naming that run's process; with wait, waits for it, and throws
     /// Failure when interrupted (a signal for which interrupted() then says true) or when the lock
     /// file cannot be made.
-    DataDirectoryLock(const std::string& posixDirectory, bool wait, bool (*interrupted)());
+    DataDirectoryLock(const std::string& posixDirectory, bool wait, const std::function<bool()>& interrupted = {});
 
   private:
     platform::FileLock lock_;
@@ -64,13 +64,13 @@ class WorkFolder
 
 /// The tune in force now, as WorkFolder::saveTune keeps it: the instrument's open tune file (none
 /// when no tune is open) and the system list's tune entry.
-std::string savedTuneText(kelvane::SimulatedInstrument& instrument);
+std::string savedTuneText(instrument::SimulatedInstrument& instrument);
 
 /// Makes the system list's tune entry name the tune the instrument holds, when it holds one: the
 /// entry from which a run learns the tune to put back at its end, whoever loaded the tune.
-void recordTuneInForce(kelvane::SimulatedInstrument& instrument);
+void recordTuneInForce(instrument::SimulatedInstrument& instrument);
 
 /// Puts back the tune that text (from savedTuneText) describes, on the instrument and in the system
 /// list, and says so on err: what a run does for an earlier one that was killed before it could.
-void restoreSavedTune(kelvane::SimulatedInstrument& instrument, const std::string& text, std::ostream& err);
+void restoreSavedTune(instrument::SimulatedInstrument& instrument, const std::string& text, std::ostream& err);
 } // namespace tessaly
