@@ -136,6 +136,20 @@ TEST_F(RunSession, AStopEndsTheRunBetweenStepsKeepingWhatFinished)
     expectCleanedUp();
 }
 
+// The groups' final methods take the base name the user gave, and the analysis list records them.
+TEST_F(RunSession, FinalMethodsAreNamedAfterTheBaseTheUserGave)
+{
+    settings_.run.noAnalysis = false;
+    settings_.run.analysis = project_ + "/SampleDB/Analysis.csv";
+    settings_.run.baseQuanMethod = project_ + "/MethDB/Mine.mdb";
+    Recorder seen;
+    tessaly::RunSession(settings_, seen).run();
+    EXPECT_TRUE(fs::exists(project_ + "/MethDB/Mine_PLASMA.mdb"));
+    EXPECT_FALSE(fs::exists(project_ + "/MethDB/Analysis_PLASMA.mdb")) << "the default base was used";
+    EXPECT_EQ(seen.steps.back().second, 2 * seen.finished.size() + 3) << "two stages a compound, three groups";
+    expectCleanedUp();
+}
+
 TEST_F(RunSession, RefusesBadInputBeforeTellingAnything)
 {
     settings_.run.compounds = project_ + "/SampleDB/NoSuchList.csv";
