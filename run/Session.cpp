@@ -231,7 +231,7 @@ class Run
 
   private:
     void readCompounds();
-    void checkAnalysisList() const;
+    void checkAnalysisList();
     void checkReport() const;
     void optimiseParents(Progress& progress, std::size_t& done);
     void optimiseDaughters(Progress& progress, std::size_t& done);
@@ -256,6 +256,7 @@ class Run
     std::vector<Compound> compounds_;
     COptimiseResults log_;
     RunReport report_;
+    std::size_t groups_ = 0; // the analysis list's sample groups
     int loop_ = 0; // the last loop number given to an acquisition, 1 to 999
     AcquisitionClock acquisition_;
 };
@@ -323,7 +324,7 @@ void Run::readCompounds()
 // The analysis list's samples are acquired into the project's Data folder, where the host looks for
 // a list's raw data only when the list lies in a folder of that project; each FILE_NAME is a
 // plain name there, never a path that would reach another folder.
-void Run::checkAnalysisList() const
+void Run::checkAnalysisList()
 {
     const std::string list = asHostPath(a_.run.analysis);
     const std::size_t cut = list.find_last_of('\\');
@@ -334,6 +335,10 @@ void Run::checkAnalysisList() const
                        platform::toPosixPath(project_.substr(0, project_.size() - 1)) +
                        " (such as its SampleDB), so its samples' raw data would not be found in the project's Data");
     const std::unique_ptr<CSampleListMem> analysis = openSampleList(a_.run.analysis);
+    // Each group is a step of the run's progress.
+    CGroupArray groups;
+    GetGroups(groups, analysis.get());
+    groups_ = static_cast<std::size_t>(groups.GetSize());
     const int fileNameField = CSampleList::GetFieldIndex("FILE_NAME");
     // The raw data's host path, project\Data\NAME.RAW, must fit the host's path buffers.
     const long room = MAX_PATH - 1 - static_cast<long>(project_.size() + std::strlen("Data\\") + std::strlen(".RAW"));
@@ -839,8 +844,7 @@ void Run::go()
     const RunEnd end(options_, work);
     SetTuneInitial(options_);
     std::size_t done = 0;
-    const std::size_t groups = a_.run.noAnalysis ? 0 : 3;
-    Progress progress(observer_, compounds_.size() * (options_.m_bMSMS ? 2 : 1) + groups);
+    Progress progress(observer_, compounds_.size() * (options_.m_bMSMS ? 2 : 1) + groups_);
     try
     {
         optimiseParents(progress, done);
