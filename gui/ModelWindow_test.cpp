@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -248,7 +249,12 @@ TEST_F(EditorWindow, WidgetsShowWhatTheModelHolds)
          [&] { return widget<QPushButton>(kParentBrowse)->text() == "&Done"; }},
         {"window title", [&] { sheet->SetTitle("Renamed [*] sheet*"); },
          [&] { return window->windowTitle() == "Renamed [*][*] sheet*"; }},
-        {"menu taken off", [&] { sheet->SetMenu(nullptr); }, [&] { return window->shownMenuBar() == nullptr; }},
+        {"menu taken off, with the status bar that shows its commands' tips",
+         [&] { sheet->SetMenu(nullptr); },
+         [&] {
+             const QStatusBar* status = window->findChild<QStatusBar*>();
+             return window->shownMenuBar() == nullptr && status && status->isHidden();
+         }},
         {"menu put back", [&] { sheet->SetMenu(menu); }, [&] { return window->shownMenuBar() != nullptr; }},
     };
     for (const auto& step : steps)
