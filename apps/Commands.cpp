@@ -1,24 +1,8 @@
 #include "apps/Commands.h"
 
-#include "groups/QuanState.h"
-#include "method/TessalyOptionsSheet.h"
-#include "kelvane/KelvaneHost.h"
-#include "platform/Ascii.h"
-#include "platform/Profile.h"
-#include "platform/WinPath.h"
-
-#include <algorithm>
-#include <cctype>
-#include <cmath>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <iostream>
-#include <vector>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tessaly
 {
