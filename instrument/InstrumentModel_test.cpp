@@ -1,5 +1,6 @@
 // The simulated instrument's model: deterministic data that agrees with the truth it reports, optima
 // that follow the usual regressions, measured series replayed, and data the raw-data files keep.
+#include "instrument/RawDataTestSupport.h"
 #include "instrument/InstrumentModel.h"
 #include "instrument/MeasuredSpectra.h"
 #include "testing/TempDir.h"
@@ -56,15 +57,7 @@ std::vector<double> rampThrough(double centre, double step, double low, std::siz
     return ramp;
 }
 
-auto scansOf(const RawData& data)
-{
-    std::vector<std::tuple<int, int, double, int, double, double, double, std::vector<float>, std::vector<float>>> all;
-    for (const auto& f : data.functions)
-        for (const auto& s : f.scans)
-            all.emplace_back(f.number, s.scan, s.time, s.msLevel, s.coneVoltage, s.collisionEnergy, s.precursorMz, s.mz,
-                             s.intensity);
-    return all;
-}
+using testkit::scansOf;
 
 struct Compound
 {

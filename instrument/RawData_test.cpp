@@ -1,4 +1,5 @@
 // Raw data of the host stand-in: mzML written, read and refused; the raw-data handles and spectrum combine.
+#include "instrument/RawDataTestSupport.h"
 #include "kelvane/KelvaneHost.h"
 #include "instrument/RawData.h"
 #include "platform/WinPath.h"
@@ -14,16 +15,7 @@ namespace
 using instrument::RawData;
 using Points = std::vector<std::pair<float, float>>;
 
-// Every scan of data with its function number, to compare whole raw-data sets.
-auto scansOf(const RawData& data)
-{
-    std::vector<std::tuple<int, int, double, int, double, double, double, std::vector<float>, std::vector<float>>> all;
-    for (const auto& f : data.functions)
-        for (const auto& s : f.scans)
-            all.emplace_back(f.number, s.scan, s.time, s.msLevel, s.coneVoltage, s.collisionEnergy, s.precursorMz, s.mz,
-                             s.intensity);
-    return all;
-}
+using testkit::scansOf;
 
 // Function 2: ten scans on one m/z axis, scan s with intensity s at 100 and 10 * s at 200.
 // Function 3: product-ion scans whose m/z values differ slightly, then an empty one.
